@@ -1,0 +1,52 @@
+# Nimbrel: `make run` and `make test` work on a fresh Debian 12 machine as root.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+PACKAGES = build-essential cmake ninja-build pkg-config python3 \
+           libgtest-dev libgmock-dev libbenchmark-dev libboost-dev \
+           qt6-base-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev libgl1-mesa-dri \
+           xvfb xauth clang libclang-rt-14-dev
+
+.PHONY: all deps build run test test-fast asan fuzz bench clean
+
+all: build
+
+# Installs only what is missing, so a prepared machine pays nothing.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DNIMBREL_WERROR=ON $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash tools/run_sample.sh $(BUILD)/bin
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) asan
+
+# The unit and end-to-end tests once more under AddressSanitizer and UBSan.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DNIMBREL_SANITIZE=ON -DNIMBREL_GUI=OFF -DNIMBREL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b; done
+
+fuzz: deps
+	@bash fuzz/run_fuzzers.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "app/context.h"
+#include "app/headless_window.h"
+#include "app/launcher.h"
+#include "core/model_buffer.h"
+#include "core/workspace.h"
+
+namespace nimbrel {
+
+/// A headless main window with its Workspace, created as the program creates its window
+/// (banner, start-up checks against appDir). Records and program starts go to out.
+class HeadlessSession {
+public:
+    HeadlessSession(ModelBuffer& model, std::ostream& out, const std::string& appDir, bool launch);
+
+    Workspace& workspace() { return ws_; }
+    HeadlessWindow& window() { return window_; }
+    Context& context() { return ctx_; }
+    void dispatch(std::uint32_t commandWord);
+
+private:
+    class ScriptLauncher : public Launcher {
+    public:
+        ScriptLauncher(std::ostream& out, bool launch) : out_(out), launch_(launch) {}
+        void launchAndWait(const std::string& program, const std::string& argument) override;
+
+    private:
+        std::ostream& out_;
+        bool launch_;
+    };
+
+    Workspace ws_;
+    HeadlessWindow window_;
+    ScriptLauncher launcher_;
+    Context ctx_;
+};
+
+/// Runs a nimbrel-cli script against a fresh headless session. Returns 0 when the script
+/// ran to its end, 2 after a malformed line (reported on err with its line number).
+int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelBuffer& model,
+              const std::string& appDir, bool launch);
+
+}  // namespace nimbrel

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/context.h"
+
+namespace nimbrel {
+
+/// Runs the toggle or check box with this id: flips its member, sets its caption and
+/// applies its enable rules and hints. False when id is not a toggle.
+bool runToggle(Context& ctx, int id);
+
+/// Rewrites the step-2 labels and field states for vbMode, as the VB/seq toggle leaves
+/// them. Returns false after "error with UVsize!" (VB with a UVB size of 3 or less).
+bool applyVbSeqLayout(Context& ctx);
+
+}  // namespace nimbrel

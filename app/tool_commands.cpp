@@ -1,0 +1,8 @@
+#include "app/commands.h"
+
+namespace nimbrel {
+
+void runTutorial(Context&) {}
+void runTable(Context&) {}
+
+}  // namespace nimbrel

@@ -1,0 +1,83 @@
+// nimbrel-cli: the tool without a window. Runs scripts against the headless window and
+// exports submeshes in batch.
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/cli_export.h"
+#include "app/script_runner.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  nimbrel-cli run [--app-dir DIR] [--launch] SCRIPT|-   drive the headless window\n"
+    "  nimbrel-cli export MODEL VYP...                       export one submesh per .vyp\n"
+    "  nimbrel-cli filelist                                  run the file list in the current folder\n"
+    "  nimbrel-cli --help | --version\n";
+
+int runCommand(const std::vector<std::string>& args) {
+    std::string appDir = nimbrel::platform::executableDir();
+    bool launch = false;
+    std::string scriptPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--app-dir" && i + 1 < args.size()) {
+            appDir = args[++i];
+        } else if (args[i] == "--launch") {
+            launch = true;
+        } else if (scriptPath.empty()) {
+            scriptPath = args[i];
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if (scriptPath.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    auto& model = nimbrel::ModelBuffer::process();
+    if (scriptPath == "-") return nimbrel::runScript(std::cin, std::cout, std::cerr, model, appDir, launch);
+    std::ifstream script(scriptPath);
+    if (!script) {
+        std::cerr << "nimbrel-cli: cannot read script " << scriptPath << '\n';
+        return 2;
+    }
+    return nimbrel::runScript(script, std::cout, std::cerr, model, appDir, launch);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string verb = args.front();
+    args.erase(args.begin());
+    if (verb == "--help" || verb == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (verb == "--version") {
+        std::cout << "nimbrel-cli 0.24e3\n";
+        return 0;
+    }
+    if (verb == "run") return runCommand(args);
+    const std::string appDir = nimbrel::platform::executableDir();
+    if (verb == "export") {
+        if (args.size() < 2) {
+            std::cerr << kUsage;
+            return 2;
+        }
+        std::vector<std::string> vyps(args.begin() + 1, args.end());
+        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), vyps);
+    }
+    if (verb == "filelist" && args.empty())
+        return nimbrel::runFileListCommand(std::cout, nimbrel::ModelBuffer::process(), appDir);
+    std::cerr << kUsage;
+    return 2;
+}

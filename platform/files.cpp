@@ -1,0 +1,79 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <glob.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace nimbrel::platform {
+
+std::optional<std::string> fileLookup(const std::string& pattern) {
+    glob_t found{};
+    std::optional<std::string> first;
+    if (::glob(pattern.c_str(), 0, nullptr, &found) == 0) {
+        for (std::size_t i = 0; i < found.gl_pathc; ++i) {
+            struct stat st {};
+            if (::stat(found.gl_pathv[i], &st) == 0 && S_ISREG(st.st_mode)) {
+                first = found.gl_pathv[i];
+                break;
+            }
+        }
+    }
+    ::globfree(&found);
+    return first;
+}
+
+std::optional<std::uint64_t> fileSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+std::string currentDirectory() {
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (buf.size() > (std::size_t{1} << 20)) return ".";
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+bool changeDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
+std::string executablePath() {
+    std::vector<char> buf(4096);
+    for (;;) {
+        ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<std::size_t>(n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string executableDir() { return folderOf(executablePath()); }
+
+std::string folderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace nimbrel::platform
