@@ -1,0 +1,137 @@
+#include "vertices/vertex_lines.h"
+
+#include "vertices/line_buffer.h"
+#include "vertices/record_layout.h"
+
+namespace nimbrel {
+
+namespace {
+
+/// Per-axis running figures of a ShortAll call, all in single precision.
+struct AxisStats {
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    float min[3] = {65536.0f, 65536.0f, 65536.0f};
+    float max[3] = {0.0f, 0.0f, 0.0f};
+
+    void add(const Vec3& p) {
+        const float values[3] = {p.x, p.y, p.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            sum[axis] += values[axis];
+            if (values[axis] < min[axis]) min[axis] = values[axis];
+            if (values[axis] > max[axis]) max[axis] = values[axis];
+        }
+    }
+};
+
+/// What differs between the members, fixed once per call.
+struct LineStyle {
+    char positionLead;
+    char uvLead;
+    char uvTail;
+    /// HF_UV, HF_all and WordUV leave a blank after the last coordinate.
+    bool blankAfterPosition;
+    /// WordUV and ShortAll judge their words and mark doubtful UV lines.
+    bool marksSuspectUv;
+};
+
+void addPosition(LineBuffer& line, const Vec3& p, char lead, bool blankAfter) {
+    line.add(lead);
+    line.add(' ');
+    line.addFixed6(p.x);
+    line.add(' ');
+    line.addFixed6(p.y);
+    line.add(' ');
+    line.addFixed6(p.z);
+    if (blankAfter) line.add(' ');
+    line.add('\n');
+}
+
+template <class Bytes>
+void writeRecords(const Bytes& bytes, const RecordLayout& layout, const LineStyle& style, TextOut& out,
+                  std::uint64_t start, std::uint32_t count, std::uint32_t stride, AxisStats* stats) {
+    LineBuffer line;
+    bool suspectUV = true;
+    std::uint64_t record = start;
+    for (std::uint32_t n = 0; n < count; ++n, record += stride) {
+        line.clear();
+        Vec3 p = positionAt(bytes, record, layout.position, layout.signedShorts);
+        if (stats) stats->add(p);
+        addPosition(line, p, style.positionLead, style.blankAfterPosition);
+        if (layout.hasUv) {
+            UvPair uv = uvPairAt(bytes, record + layout.uvOffset, layout.uv, layout.vDelta, layout.uvDivisor);
+            line.add('v');
+            line.add(style.uvLead);
+            line.add(' ');
+            line.addFixed6(uv.u);
+            line.add(' ');
+            line.addFixed6(uv.v);
+            line.add(' ');
+            line.add(style.uvTail);
+            if (style.marksSuspectUv) {
+                if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) suspectUV = false;
+                if (!suspectUV) line.add("# UV?");
+            }
+            line.add('\n');
+        }
+        out.put(line.view());
+    }
+}
+
+}  // namespace
+
+bool writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, Panel& panel,
+                      std::uint32_t vertexStart, std::uint32_t count, bool withUVs, bool uvMapMode) {
+    const VertexFormat format = ws.vertexFormat;
+    // The UV pair may not overlap the position; the check holds even when UVs are not written.
+    const std::uint32_t smallestUvPos = positionSize(positionKind(format));
+    if (ws.uvPos < smallestUvPos) {
+        panel.showMessage(smallestUvPos == 12 ? "UVpos must be >= 12" : "UVpos must be >= 6");
+        return false;
+    }
+
+    const RecordLayout layout = interleavedLayout(ws, withUVs);
+    const LineStyle style{uvMapMode ? '#' : 'v', uvMapMode ? ' ' : 't', uvMapMode ? '0' : ' ',
+                          format == VertexFormat::HF_UV || format == VertexFormat::HF_all ||
+                              format == VertexFormat::WordUV,
+                          format == VertexFormat::WordUV || format == VertexFormat::ShortAll};
+
+    std::uint64_t start = vertexStart;
+    // A smallest index of 0 (no pass yet) must not move the start backwards by a wrapped amount.
+    if (format == VertexFormat::HF_all && ws.relFI && ws.minFaceIndex >= 1)
+        start += std::uint64_t{ws.fvfSize} * (ws.minFaceIndex - 1);
+
+    AxisStats stats;
+    AxisStats* statsOrNull = format == VertexFormat::ShortAll ? &stats : nullptr;
+    withRecordBytes(model, ws.bigEndian, start, count, ws.fvfSize, layout.extent(), [&](const auto& bytes) {
+        writeRecords(bytes, layout, style, out, start, count, ws.fvfSize, statsOrNull);
+    });
+    out.print("# 0x%lx\n", start + std::uint64_t{count} * ws.fvfSize);
+
+    // An average of no records has no value; the lines are left out rather than print "nan".
+    if (statsOrNull && count > 0) {
+        const float n = static_cast<float>(count);
+        out.print("# average %f %f %f\n", stats.sum[0] / n, stats.sum[1] / n, stats.sum[2] / n);
+        out.print("# BBox %f %f, %f %f, %f %f\n", stats.min[0], stats.max[0], stats.min[1], stats.max[1],
+                  stats.min[2], stats.max[2]);
+    }
+    return true;
+}
+
+void writePackedVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out,
+                            std::uint32_t vertexStart, std::uint32_t count) {
+    const PositionKind kind = positionKind(ws.vertexFormat);
+    const std::uint32_t stride = positionSize(kind);
+    // Packed shorts are always signed; the signedShorts box concerns interleaved records only.
+    const bool blankAfter = kind != PositionKind::Short;
+    withRecordBytes(model, ws.bigEndian, vertexStart, count, stride, stride, [&](const auto& bytes) {
+        LineBuffer line;
+        std::uint64_t record = vertexStart;
+        for (std::uint32_t n = 0; n < count; ++n, record += stride) {
+            line.clear();
+            addPosition(line, positionAt(bytes, record, kind, true), 'v', blankAfter);
+            out.put(line.view());
+        }
+    });
+}
+
+}  // namespace nimbrel
