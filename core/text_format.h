@@ -28,7 +28,7 @@ struct FormatArg {
     std::string_view s;
 
     template <class T>
-    FormatArg(T v) {  // NOLINT: implicit by design, so print() reads like printf
+    FormatArg(const T& v) {  // NOLINT: implicit by design, so print() reads like printf
         if constexpr (std::is_floating_point_v<T>) {
             kind = Kind::Real;
             d = static_cast<double>(v);
