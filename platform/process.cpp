@@ -17,8 +17,17 @@ bool launchAndWait(const std::string& program, const std::string& argument, int 
     std::string arg0 = program;
     std::string arg1 = argument;
     char* argv[] = {arg0.data(), arg1.data(), nullptr};
+    // Text the caller printed must come out before anything the program prints.
+    std::fflush(stdout);
+    // The program gets the standard streams and nothing else: no open model, output file
+    // or socket of ours.
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+    int spawnError = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (spawnError != 0) {
         std::fputs("\n launch failed!\n\n", stdout);
         std::fflush(stdout);
         return false;
