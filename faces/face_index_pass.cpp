@@ -1,0 +1,183 @@
+#include "faces/face_index_pass.h"
+
+#include <algorithm>
+#include <cassert>
+#include <string>
+
+#include "core/text_format.h"
+#include "faces/face_index.h"
+#include "faces/face_line.h"
+
+namespace nimbrel {
+
+namespace {
+
+// Start values of the running minimum: the largest 24-bit index for lists, the largest
+// 16-bit one for strips (so a strip of larger indices reports 65535 as its minimum).
+constexpr std::uint32_t kListMinimumStart = 0xFFFFFF;
+constexpr std::uint32_t kStripMinimumStart = 0xFFFF;
+constexpr std::uint32_t kIndicesPerGroup = 500;
+
+struct IndexRange {
+    std::uint32_t min;
+    std::uint32_t max = 1;
+
+    void take(std::uint32_t v) {
+        if (v < min) min = v;
+        if (v > max) max = v;
+    }
+};
+
+void addMinMaxLines(Panel& panel, const IndexRange& range, bool withRvc) {
+    panel.addResult(" ----------");
+    std::string line = format("min face index: %u", range.min);
+    if (withRvc && range.min != 1) appendFormat(line, "  (rVC: %u)", range.max - range.min + 1);
+    panel.addResult(line);
+    panel.addResult(format("max face index: %u (== vertex count?)", range.max));
+}
+
+void writeListFace(TextOut& out, FaceLine& line, const std::int64_t* values, bool quads, bool slash) {
+    line.clear().put("f ");
+    if (quads) {
+        // OBJ quads run around the face; the blocks store them as two strip-ordered pairs.
+        // Quad lines carry no blank before the newline, triangle lines do.
+        for (int k : {0, 1, 3, 2}) line.vertex(values[k], slash);
+        line.dropLast();
+    } else {
+        for (int k = 0; k < 3; ++k) line.vertex(values[k], slash);
+    }
+    out.put(line.put('\n').view());
+}
+
+void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+              FaceMode mode, bool slash, Panel& panel) {
+    const std::uint8_t size = ws.indexSize;
+    const bool bigEndian = ws.bigEndian != 0;
+    const std::uint8_t perFace = ws.faceVertexCount;
+    const bool quads = perFace == 4;
+    const std::uint8_t gap = ws.faceGap;
+    const bool groups = mode == FaceMode::Write && !ws.batchMode;
+    const std::int64_t relShift = ws.relFI ? std::int64_t{ws.minFaceIndex} - 1 : 0;
+    assert(perFace == 3 || perFace == 4);
+
+    ws.maxFaceAddress = start;
+    IndexRange range{kListMinimumStart};
+    const std::uint8_t* block = model.data() + start;
+    std::uint64_t consumed = 0;
+    std::uint64_t faceAddress = start;
+    std::int64_t values[4] = {};
+    unsigned k = 0;
+    int group = 0;
+    FaceLine line;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (k == 0) faceAddress = start + consumed;
+        const std::uint32_t v = readFaceIndex(block + consumed, size, bigEndian);
+        consumed += size;
+        range.take(v);
+        if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
+        if (mode == FaceMode::List) {
+            if (k == 0) line.clear().hex(faceAddress).put(": f  ");
+            line.number(v).put(' ');
+        } else if (mode == FaceMode::Write) {
+            if (groups && k == 0 && i % kIndicesPerGroup == 0) out->print("g submesh_%d\n", group++);
+            values[k] = std::int64_t{v} - relShift;
+        }
+        if (++k < perFace) continue;
+        k = 0;
+        consumed += gap;
+        if (mode == FaceMode::Write) {
+            writeListFace(*out, line, values, quads, slash);
+        } else if (mode == FaceMode::List) {
+            panel.addResult(line.view());
+        }
+    }
+    ws.minFaceIndex = range.min;
+    if (mode == FaceMode::List) {
+        addMinMaxLines(panel, range, true);
+        if (const std::uint32_t r = count % perFace; r != 0)
+            panel.addResult(format("wrong FIcnt, use %u or %lu", count - r, std::uint64_t{count} + perFace - r));
+    }
+    ws.maxFaceIndex = range.max;
+}
+
+void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+               FaceMode mode, bool slash, Panel& panel) {
+    if (count == 0) return;
+    const std::uint8_t size = ws.indexSize;
+    const bool bigEndian = ws.bigEndian != 0;
+    if (mode == FaceMode::List) panel.addResult(hexText(start) + ":");
+
+    IndexRange range{kStripMinimumStart};
+    const std::uint8_t* p = model.data() + start;
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+    bool forward = true;
+    FaceLine line;
+    for (std::uint32_t i = 0; i < count; ++i, p += size) {
+        const std::uint32_t c = readFaceIndex(p, size, bigEndian);
+        range.take(c);
+        if (i >= 2) {
+            // The winding alternates window by window, degenerate windows included.
+            if (a != b && b != c && a != c && mode != FaceMode::Scan) {
+                const std::uint32_t second = forward ? b : c;
+                const std::uint32_t third = forward ? c : b;
+                line.clear();
+                if (mode == FaceMode::List) {
+                    line.put("f  ").number(a).put(' ').number(second).put(' ').number(third);
+                    panel.addResult(line.view());
+                } else {
+                    line.put("f ").vertex(a, slash).vertex(second, slash).vertex(third, slash).dropLast().put('\n');
+                    out->put(line.view());
+                }
+            }
+            forward = !forward;
+        }
+        a = b;
+        b = c;
+    }
+    ws.minFaceIndex = range.min;
+    if (mode == FaceMode::List) {
+        panel.addResult(hexText(std::uint64_t{start} + std::uint64_t{count} * size) + " (end of FI list)");
+        addMinMaxLines(panel, range, false);
+    }
+    ws.maxFaceIndex = range.max;
+}
+
+}  // namespace
+
+std::uint64_t indicesThatFit(std::uint64_t modelSize, std::uint64_t start, std::uint64_t count,
+                             std::uint8_t indexSize, std::uint8_t faceVertexCount, std::uint8_t faceGap) {
+    assert(indexSize > 0 && faceVertexCount > 0);
+    if (start > modelSize) return 0;
+    const std::uint64_t available = modelSize - start;
+    const std::uint64_t faceBytes = std::uint64_t{faceVertexCount} * indexSize + faceGap;
+    const std::uint64_t wholeFaces = available / faceBytes;
+    const std::uint64_t inLastFace = std::min<std::uint64_t>((available % faceBytes) / indexSize, faceVertexCount);
+    return std::min(count, wholeFaces * faceVertexCount + inLastFace);
+}
+
+bool faceBlockFits(const ModelBuffer& model, std::uint32_t start, std::uint32_t count, std::uint8_t indexSize,
+                   std::uint8_t faceVertexCount, std::uint8_t faceGap, Panel& panel) {
+    const std::uint64_t fit = indicesThatFit(model.size(), start, count, indexSize, faceVertexCount, faceGap);
+    if (fit == count) return true;
+    panel.showMessage("EOF met!\nfaceIndexCnt reduced");
+    panel.setText(field::kFaceIndexCnt, std::to_string(fit == 0 ? 0 : fit - 1));
+    return false;
+}
+
+bool faceIndexPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                   FaceMode mode, bool slash, Panel& panel) {
+    assert(mode != FaceMode::Write || out != nullptr);
+    const bool strip = ws.stripMode != 0;
+    if (!faceBlockFits(model, start, count, ws.indexSize, strip ? 1 : ws.faceVertexCount, strip ? 0 : ws.faceGap,
+                       panel))
+        return false;
+    // Every byte read below lies inside the model: indicesThatFit counted each of them.
+    if (strip)
+        stripPass(ws, model, out, start, count, mode, slash, panel);
+    else
+        listPass(ws, model, out, start, count, mode, slash, panel);
+    return true;
+}
+
+}  // namespace nimbrel

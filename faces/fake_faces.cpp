@@ -1,0 +1,57 @@
+#include "faces/fake_faces.h"
+
+#include "faces/face_line.h"
+#include "platform/locked_append.h"
+
+namespace nimbrel {
+
+namespace {
+
+void writeGeneratedStrip(TextOut& out, std::uint32_t vertexCount, bool slash) {
+    out.put("\n# autocreated tristripped face indices\n");
+    FaceLine line;
+    // 32-bit vertex numbers: a 16-bit counter never reaches a count above 65535.
+    for (std::uint32_t k = 1; k + 2 <= vertexCount; ++k) {
+        const bool odd = k % 2 == 1;
+        line.clear().put("f ").vertex(k, slash);
+        line.vertex(odd ? k + 1 : k + 2, slash).vertex(odd ? k + 2 : k + 1, slash).dropLast().put('\n');
+        out.put(line.view());
+    }
+}
+
+void writeGeneratedTriples(TextOut& out, std::uint32_t vertexCount, bool slash) {
+    out.put("\n# autocreated linear face indices\n");
+    FaceLine line;
+    for (std::uint32_t t = 0; t < vertexCount / 3; ++t) {
+        const std::uint64_t first = std::uint64_t{3} * t + 1;
+        line.clear().put("f ").vertex(first, slash).vertex(first + 1, slash).vertex(first + 2, slash).put('\n');
+        out.put(line.view());
+    }
+}
+
+}  // namespace
+
+void writeFakeFaces(Workspace& ws, TextOut& out, std::uint32_t vertexCount, bool slash, Panel& panel) {
+    // The copy goes around the buffer, so anything still buffered must reach the file first.
+    if (!out.flush()) return;
+    switch (platform::appendFileLocked(kFakeFaceFile, out.fd())) {
+    case platform::FileAppend::Copied: return;
+    case platform::FileAppend::WriteFailed: out.markFailed(); return;
+    case platform::FileAppend::ReadFailed:
+        panel.showMessage("Could not read FIs.txt to its end!\nOnly the faces read before the error were added.");
+        return;
+    case platform::FileAppend::SourceMissing: break;
+    }
+    if (!ws.fisHintShown) {
+        panel.showMessage(
+            "Could not open FIs.txt (your fake face indices).\nWill autocreate FIs now.\n\n(Feel free to create an "
+            "individual FIs.txt.\n But keep max FI below/equal vertex count!)");
+        ws.fisHintShown = 1;
+    }
+    if (ws.stripMode)
+        writeGeneratedStrip(out, vertexCount, slash);
+    else
+        writeGeneratedTriples(out, vertexCount, slash);
+}
+
+}  // namespace nimbrel
