@@ -1,8 +1,47 @@
 #include "app/commands.h"
+#include "app/control_table.h"
+#include "params/parameter_file.h"
+#include "params/step_fields.h"
+#include "platform/files.h"
 
 namespace nimbrel {
 
-void runOpenVyp(Context&) {}
-void runSaveVyp(Context&) {}
+void runOpenVyp(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    Window& w = ctx.window;
+    ws.parameterSetLoaded = 0;
+    if (!ws.batchMode) {
+        auto chosen = w.askOpenFile(" load vyp file", "VYP (*.vyp)", "*.vyp");
+        if (!chosen) return;
+        ws.parameterFilePath = chosen->string();
+        platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
+    }
+    ws.parameterSetLoaded = loadParameterFile(ws, w, ws.parameterFilePath) ? 1 : 0;
+    if (!ws.parameterSetLoaded) return;
+
+    // The loader left vbMode at the opposite of the file's digit; the toggle turns it
+    // back and lays out step 2 to match.
+    w.sendCommand(cmd::kVbSeq);
+    w.setText(cmd::kByteOrder, ws.bigEndian ? " bigE" : " litE");
+    w.setText(cmd::kIndexSize, ws.indexSize == 2 ? "Word" : " DW ");
+    if (ws.stripMode) {
+        ws.relFI = 0;
+        w.setChecked(cmd::kRelFI, false);
+        w.setText(cmd::kStrips, "Strip");
+    } else {
+        w.setText(cmd::kStrips, "noStr");
+    }
+    w.setEnabled(cmd::kRelFI, !ws.stripMode);
+    if (static_cast<int>(ws.vertexFormat) > 2) w.setEnabled(cmd::kUvDivisor, true);
+    w.setText(cmd::kRestartMarker, ws.ffffSeparator ? "FFFF" : "std");
+    if (!ws.batchMode) w.clearResults();
+    if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;
+    if (ws.uvPos != 99) {
+        w.setEnabled(field::kUvBlockStart, false);
+        w.setEnabled(field::kUvBlockSize, false);
+    }
+}
+
+void runSaveVyp(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }
 
 }  // namespace nimbrel
