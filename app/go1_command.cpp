@@ -1,7 +1,28 @@
 #include "app/commands.h"
+#include "faces/face_index_pass.h"
+#include "faces/strip_restart.h"
+#include "params/step_fields.h"
 
 namespace nimbrel {
 
-void runGo1(Context&) {}
+void runGo1(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    Window& window = ctx.window;
+    if (!readStepOneFields(ws, ctx.model, window)) return;
+    ws.maxFaceIndex = 0;
+    window.clearResults();
+    // go1 lists whatever ptCldMode says: the user looks for the block before deciding.
+    if (!(ws.stripMode && ws.ffffSeparator)) {
+        faceIndexPass(ws, ctx.model, nullptr, ws.faceIndexStart, ws.faceIndexCnt, FaceMode::List, false, window);
+        return;
+    }
+    switch (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
+                                 kRestartMarker, window)) {
+    case StripConversion::PastEnd: return;
+    case StripConversion::Rejected: window.addResult(" In step 1 change startaddress and/or count"); break;
+    case StripConversion::Converted: break;
+    }
+    writeStripFaces(ws, nullptr, ws.stripScratch.stripIndexCount, FaceMode::List, false, window);
+}
 
 }  // namespace nimbrel
