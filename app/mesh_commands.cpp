@@ -1,8 +1,168 @@
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "app/block_checks.h"
 #include "app/commands.h"
+#include "core/text_out.h"
+#include "faces/face_index_pass.h"
+#include "faces/fake_faces.h"
+#include "faces/strip_restart.h"
+#include "params/step_fields.h"
+#include "vertices/uv_lines.h"
+#include "vertices/vertex_lines.h"
 
 namespace nimbrel {
 
-void runMesh(Context&) {}
-void runUVs(Context&) {}
+namespace {
+
+constexpr const char* kTestObj = "test.obj";
+constexpr const char* kTestUVsObj = "testUVs.obj";
+constexpr std::uint8_t kNoUvBlock = 255;
+constexpr std::uint8_t kPackedUvMap = 255;
+
+enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
+
+bool readAllStepFields(Context& ctx, bool plus, bool minus) {
+    Workspace& ws = ctx.ws;
+    return readStepOneFields(ws, ctx.model, ctx.window) && readStepTwoFields(ws, ctx.model, ctx.window, ws.vbMode) &&
+           readStepThreeFields(ws, ctx.model, ctx.window, plus, minus);
+}
+
+// One pass over the face-index block by its branch: list or plain strip layout, or strips
+// with restart markers. False when the block reaches past the model end; the pass has
+// then said so and the command must stop.
+bool facePass(Context& ctx, TextOut* out, FaceMode mode) {
+    Workspace& ws = ctx.ws;
+    if (ws.stripMode && ws.ffffSeparator) {
+        // A rejected conversion keeps the triangles of the last good one, and those are
+        // what the faces are then taken from; the results list already shows the error.
+        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
+                                 kRestartMarker, ctx.window) == StripConversion::PastEnd)
+            return false;
+        writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, mode == FaceMode::Write, ctx.window);
+        return true;
+    }
+    return faceIndexPass(ws, ctx.model, out, ws.faceIndexStart, ws.faceIndexCnt, mode, false, ctx.window);
+}
+
+// Measures the faces and checks the typed vertex count against them, before any file is
+// touched.
+bool scanAndCheckVertexCount(Context& ctx) {
+    return facePass(ctx, nullptr, FaceMode::Scan) && checkVertexCount(ctx.ws, ctx.window);
+}
+
+// HF_all records with relFI are read from the record the smallest face index names, which
+// the block check before the scan could not know.
+bool shiftedRecordsFit(Context& ctx) {
+    const Workspace& ws = ctx.ws;
+    if (!(ws.vertexFormat == VertexFormat::HF_all && ws.relFI && ws.minFaceIndex >= 1)) return true;
+    const std::uint64_t start = ws.vertexStart + std::uint64_t{ws.fvfSize} * (ws.minFaceIndex - 1);
+    if (ctx.model.blockFits(start, ws.vertsCnt, ws.fvfSize)) return true;
+    const std::uint64_t shown = std::min<std::uint64_t>(start, std::numeric_limits<std::uint32_t>::max());
+    return checkBlockFits(ctx.model, ctx.window, static_cast<std::uint32_t>(shown), ws.vertsCnt, ws.fvfSize);
+}
+
+// What both test files do once their field reads have passed: the block checks, the scan
+// and the count check, then the file. Nothing is written when any of them fails.
+bool openTestFile(Context& ctx, TextOut& out, BlockReader reader, const char* name, std::string_view openFailure,
+                  bool readsRecords) {
+    Workspace& ws = ctx.ws;
+    ws.maxFaceIndex = 0;
+    if (!checkExportBlocks(ws, ctx.model, ctx.window, reader)) return false;
+    if (ws.ptCldMode == kFacesFromBlock && !scanAndCheckVertexCount(ctx)) return false;
+    if (readsRecords && ws.vbMode && !shiftedRecordsFit(ctx)) return false;
+    if (!out.open(name)) {
+        ctx.window.showMessage(openFailure);
+        return false;
+    }
+    return true;
+}
+
+// Face lines after the vertex or UV lines: from the block, from FIs.txt or generated.
+bool writeFaceSection(Context& ctx, TextOut& out) {
+    Workspace& ws = ctx.ws;
+    if (ws.ptCldMode == kFacesFromBlock) {
+        ws.maxFaceIndex = 0;
+        return facePass(ctx, &out, FaceMode::Write);
+    }
+    if (ws.ptCldMode == kFakeFaces) {
+        // The fake faces are appended at the file's end below our buffer.
+        out.flush();
+        writeFakeFaces(ws, out, ws.vertsCnt, false, ctx.window);
+    }
+    return true;
+}
+
+// Closes a finished test file and shows it; a file that could not be written completely
+// is removed instead, so the viewer never shows a cut-off mesh as if it were whole.
+void closeAndShow(Context& ctx, TextOut& out, const char* name) {
+    if (!out.close()) {
+        out.discard();
+        ctx.window.showMessage(std::string(name) + " could not be written!\n(Is the disk full?)");
+        return;
+    }
+    ctx.launcher.launchAndWait(ctx.ws.meshViewerPath, name);
+}
+
+void writeMeshVertices(Context& ctx, TextOut& out) {
+    Workspace& ws = ctx.ws;
+    if (ws.vbMode) {
+        // A uvPos too small for the format has been refused with a message; the faces
+        // still follow, as they do for every other vertex section.
+        writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, false, false);
+        return;
+    }
+    if (ws.vertexFormat == VertexFormat::HF_UV || ws.vertexFormat == VertexFormat::WordUV)
+        ctx.window.addResult(" (vertices as floats)");
+    writePackedVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt);
+}
+
+}  // namespace
+
+void runMesh(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    // "+" and "-" ask for this one run only, also when it stops at the first field.
+    const bool plus = ws.vertexShiftUp != 0;
+    const bool minus = ws.vertexShiftDown != 0;
+    ws.vertexShiftUp = 0;
+    ws.vertexShiftDown = 0;
+    if (!readAllStepFields(ctx, plus, minus)) return;
+    TextOut out;
+    if (!openTestFile(ctx, out, BlockReader::Mesh, kTestObj, " test outfile could not be opened!\n", true)) return;
+    out.print("# 0x%lx: verts= %ld\n", ws.vertexStart, ws.vertsCnt);
+    writeMeshVertices(ctx, out);
+    if (!writeFaceSection(ctx, out)) return out.discard();
+    closeAndShow(ctx, out, kTestObj);
+}
+
+void runUVs(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    if (!readAllStepFields(ctx, false, false)) return;
+    const bool uvsInRecords = ws.vbMode && ws.uvBlockSize == kNoUvBlock;
+    TextOut out;
+    if (!openTestFile(ctx, out, BlockReader::UVs, kTestUVsObj, " testUVs.obj could not be opened!\n", uvsInRecords))
+        return;
+    if (uvsInRecords) {
+        writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, true, true);
+    } else {
+        switch (ws.vertexFormat) {
+            case VertexFormat::HF_all:
+                ctx.window.showMessage("this is UVs preview only!\nSwitch to 'HF_UV', please.");
+                out.close();
+                return;
+            case VertexFormat::ShortAll:
+                ctx.window.showMessage("this is UVs preview only!\nSwitch to 'WordUV', please.");
+                break;
+            default:
+                writeUVMapLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt,
+                                ws.vbMode ? ws.uvBlockSize : kPackedUvMap);
+                break;
+        }
+    }
+    if (!writeFaceSection(ctx, out)) return out.discard();
+    closeAndShow(ctx, out, kTestUVsObj);
+}
 
 }  // namespace nimbrel
