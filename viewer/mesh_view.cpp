@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
 
 #include <cstdio>
@@ -27,6 +28,11 @@ void MeshView::setMesh(std::shared_ptr<const ObjMesh> mesh, bool keepCamera) {
     mesh_ = std::move(mesh);
     uploadPending_ = true;
     if (!keepCamera) fitPending_ = true;
+    update();
+}
+
+void MeshView::setOverlay(const QString& text) {
+    overlay_ = text;
     update();
 }
 
@@ -64,6 +70,15 @@ void MeshView::paintGL() {
     const qreal ratio = devicePixelRatioF();
     renderer_.render(camera_, static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
                      style_);
+    if (!overlay_.isEmpty()) {
+        QPainter painter(this);
+        const QRect area = rect().adjusted(8, 6, -8, -6);
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        painter.setPen(Qt::black);
+        painter.drawText(area.translated(1, 1), flags, overlay_);
+        painter.setPen(QColor(235, 235, 235));
+        painter.drawText(area, flags, overlay_);
+    }
 }
 
 void MeshView::keyPressEvent(QKeyEvent* event) {

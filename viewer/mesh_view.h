@@ -6,6 +6,7 @@
 
 #include <QOpenGLWidget>
 #include <QPoint>
+#include <QString>
 
 #include <memory>
 
@@ -21,6 +22,8 @@ public:
     /// Shows a new mesh. keepCamera leaves the view where the user put it (a reload);
     /// otherwise the view turns to the default direction and fits the mesh.
     void setMesh(std::shared_ptr<const ObjMesh> mesh, bool keepCamera);
+    /// Text drawn over the top left corner: what was loaded, or why not.
+    void setOverlay(const QString& text);
 
 protected:
     void initializeGL() override;
@@ -42,6 +45,7 @@ private:
     bool glReady_ = false;
     MeshRenderer::Style style_ = MeshRenderer::Style::Shaded;
     QPoint lastMouse_;
+    QString overlay_;
 };
 
 } // namespace nimbrel

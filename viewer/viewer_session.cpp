@@ -32,15 +32,19 @@ void ViewerSession::reload() {
     ++loads_;
     if (!loadObjFile(file_, *mesh, error)) {
         // The last good mesh stays on screen; the file may be back in a moment.
-        view_.setWindowTitle(name + " \u2014 " + QString::fromStdString(error) + " \u2014 mesh_viewer");
+        showSummary(name, QString::fromStdString(error));
         return;
     }
-    view_.setWindowTitle(name + " \u2014 " + QString::fromStdString(describeMesh(*mesh)) +
-                         " \u2014 mesh_viewer");
+    showSummary(name, QString::fromStdString(describeMesh(*mesh)));
     const bool keepCamera = fitted_;
     fitted_ = fitted_ || mesh->hasBounds;
     mesh_ = mesh;
     view_.setMesh(mesh, keepCamera);
+}
+
+void ViewerSession::showSummary(const QString& name, const QString& summary) {
+    view_.setWindowTitle(name + " \u2014 " + summary + " \u2014 mesh_viewer");
+    view_.setOverlay(name + "\n" + summary + "\nW wireframe, F fit, Home default view");
 }
 
 void ViewerSession::bringToFront() {

@@ -25,6 +25,7 @@ public:
 
 private:
     void reload();
+    void showSummary(const QString& name, const QString& summary);
     void bringToFront();
     std::string statusLine() const;
 
