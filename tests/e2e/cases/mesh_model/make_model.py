@@ -6,6 +6,7 @@ face list, strips and the same four vertices and UVs in every layout and format.
   0x010  strips with restart marker:  0 1 2 3 FFFF 0 2 3
   0x020  one plain strip:             0 1 2 3
   0x030  quad list, words:            0 1 2 3
+  0x040  face list, words:            1 2 3  (smallest index 2, for relFI)
   0x100  VB Float     20-byte records, float pair at 12
   0x200  VB HF_UV     16-byte records, half pair at 12
   0x300  VB HF_all    10-byte records, half pair at 6
@@ -54,6 +55,7 @@ put(0x000, words([0, 1, 2, 1, 3, 2]))
 put(0x010, words([0, 1, 2, 3, 0xFFFF, 0, 2, 3]))
 put(0x020, words([0, 1, 2, 3]))
 put(0x030, words([0, 1, 2, 3]))
+put(0x040, words([1, 2, 3]))
 for i, (p, uv) in enumerate(zip(POSITIONS, UVS)):
     put(0x100 + 20 * i, floats(p) + floats(uv))
     put(0x200 + 16 * i, floats(p) + halves(uv))

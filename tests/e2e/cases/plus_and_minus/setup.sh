@@ -1,0 +1,2 @@
+python3 "$CASE_DIR/../mesh_model/make_model.py" model.bin
+mkdir plus again minus stopped
