@@ -1,9 +1,184 @@
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "app/block_checks.h"
 #include "app/commands.h"
+#include "core/text_format.h"
+#include "core/text_out.h"
+#include "faces/face_index_pass.h"
+#include "faces/fake_faces.h"
+#include "faces/strip_restart.h"
+#include "params/field_conversion.h"
+#include "params/step_fields.h"
+#include "platform/files.h"
+#include "vertices/uv_lines.h"
+#include "vertices/vertex_lines.h"
 
 namespace nimbrel {
 
-void runSubmeshExport(Context&) {}
-void runChainExport(Context&) {}
-void runFileList(Context&) {}
+namespace {
+
+constexpr std::uint8_t kNoUvBlock = 255;
+constexpr std::uint8_t kNoUvInRecord = 99;
+constexpr std::size_t kCountChars = 7;
+
+enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
+
+// One pass over the face block by its branch. Submesh files carry every index as i/i, so
+// each vertex takes the UV of its own number. False when the block reaches past the
+// model end; the pass has said so.
+bool exportFacePass(Context& ctx, TextOut* out, FaceMode mode) {
+    Workspace& ws = ctx.ws;
+    const bool slash = mode == FaceMode::Write;
+    if (ws.stripMode && ws.ffffSeparator) {
+        // A rejected conversion keeps the last good triangles, which are then used, as
+        // for every other command; the results list already names the fault.
+        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
+                                 kRestartMarker, ctx.window) == StripConversion::PastEnd)
+            return false;
+        writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, slash, ctx.window);
+        return true;
+    }
+    return faceIndexPass(ws, ctx.model, out, ws.faceIndexStart, ws.faceIndexCnt, mode, slash, ctx.window);
+}
+
+// Scans the faces and holds the typed vertex count against them. Interactively a
+// mismatch stops the export; in a batch run the count is corrected and the file name
+// marked. False when the export must stop.
+bool applyVertexCountRule(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    Window& w = ctx.window;
+    ws.maxFaceIndex = 0;
+    if (!exportFacePass(ctx, nullptr, FaceMode::Scan)) return false;
+    const std::uint32_t typed = decimalValue(w.text(field::kVertsCnt), kCountChars);
+    ws.vertsCnt = typed;
+    std::uint32_t expected = ws.maxFaceIndex;
+    if (ws.relFI) {
+        if (ws.minFaceIndex > ws.maxFaceIndex) {
+            ws.suspectCountMark = 1;
+            expected = 0;
+        } else {
+            expected = ws.rVC();
+        }
+    }
+    if (typed == expected) return true;
+    if (!ws.batchMode) {
+        if (ws.relFI)
+            w.showMessage(
+                "Vertex count must be set to rVC\n (max face index - min face index + 1)\n\nCheck/use values in lower "
+                "left listbox.\n\n(Did you start with go1? - if 'no': read the tut!)");
+        else
+            w.showMessage(
+                "Vertex count must be set to maxFaceIndex!\n\nCheck/use value in lower left listbox.\n\n(Did you start "
+                "with go1? - if 'no': read the tut!)");
+        return false;
+    }
+    w.addResult(ws.relFI ? "  Vertex count set to rVC!" : "  Vertex count set to maxFaceIndex!");
+    if (static_cast<std::uint32_t>(typed * 8u) < expected) ws.bigCountMark = 1;
+    ws.vertsCnt = expected;
+    if (!ws.relFI) ws.suspectCountMark = 1;
+    // The corrected count may reach further than the typed one did.
+    return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
+}
+
+// HF_all records with relFI are read from the record the smallest face index names; that
+// start is known only after the scan.
+bool shiftedRecordsFit(Context& ctx) {
+    const Workspace& ws = ctx.ws;
+    if (!(ws.vbMode && ws.vertexFormat == VertexFormat::HF_all && ws.relFI && ws.minFaceIndex >= 1)) return true;
+    const std::uint64_t start = ws.vertexStart + std::uint64_t{ws.fvfSize} * (ws.minFaceIndex - 1);
+    if (ctx.model.blockFits(start, ws.vertsCnt, ws.fvfSize)) return true;
+    const std::uint64_t shown = std::min<std::uint64_t>(start, std::numeric_limits<std::uint32_t>::max());
+    return checkBlockFits(ctx.model, ctx.window, static_cast<std::uint32_t>(shown), ws.vertsCnt, ws.fvfSize);
+}
+
+std::string submeshFileName(Workspace& ws) {
+    std::string name = format("%s_%u", ws.modelPathStem, ws.submeshCounter);
+    if (ws.bigCountMark) name += "_%_";
+    name += ".obj";
+    if (ws.suspectCountMark) {
+        name += 'x';
+        ws.suspectCountMark = 0;
+    }
+    return name;
+}
+
+// False when the records were refused (uvPos too small for the format, with its
+// message): faces without their vertices would make a broken file.
+bool writeVertexSection(Context& ctx, TextOut& out) {
+    Workspace& ws = ctx.ws;
+    if (ws.vbMode) {
+        if (!writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, true, false)) return false;
+        if (ws.uvPos == kNoUvInRecord && ws.uvBlockSize != kNoUvBlock) {
+            out.print("# 0x%lx (UVBlockSize= %d)\n", ws.uvBlockStart, ws.uvBlockSize);
+            writeUVLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt, false);
+        }
+        return true;
+    }
+    writePackedVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt);
+    writeUVLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt, true);
+    return true;
+}
+
+// A file that could not be finished is removed and its number given back, so no cut-off
+// file looks done or blocks the next export under that name.
+void abandon(Context& ctx, TextOut& out, bool tell) {
+    out.discard();
+    --ctx.ws.submeshCounter;
+    if (tell) ctx.window.showMessage(out.path() + " could not be written!\n(Is the disk full?)");
+}
+
+}  // namespace
+
+void runSubmeshExport(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    Window& w = ctx.window;
+    ws.bigCountMark = 0;
+    if (!readStepOneFields(ws, ctx.model, w) || !readStepTwoFields(ws, ctx.model, w, ws.vbMode) ||
+        !readStepThreeFields(ws, ctx.model, w, false, false))
+        return;
+    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return;
+    if (!ws.batchMode) {
+        if (!ws.vbMode && ws.uvBlockStart == 0)
+            w.showMessage(
+                "  0 as uvs' startaddress for go2 is very unlikely.\n  The created obj file might contain unvalid "
+                "data!\n\n   (Use the test.obj  if you don't care for uvs.)");
+        w.clearResults();
+    }
+    if (ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) return;
+    if (!shiftedRecordsFit(ctx)) return;
+
+    const std::string name = submeshFileName(ws);
+    if (platform::fileExists(name)) {
+        w.showMessage(name + "\n exists!");
+        return;
+    }
+    TextOut out;
+    // CreateNew as well: a file that appeared since the check, or one we may not read,
+    // is still never replaced.
+    if (!out.open(name, TextOut::Mode::CreateNew)) {
+        w.showMessage(" obj outfile could not be opened!\n");
+        return;
+    }
+    out.print("# VYP parameter file: %s      (H_Float: %d)\n", ws.parameterFilePath, ws.vertexFormat);
+    ++ws.submeshCounter;
+    out.print("# 0x%lx: verts= %ld\n", ws.vertexStart, ws.vertsCnt);
+    if (!writeVertexSection(ctx, out)) return abandon(ctx, out, false);
+    if (ws.ptCldMode == kFacesFromBlock) {
+        ws.maxFaceIndex = 0;
+        out.print("\n# 0x%lx: faceIndices= %ld, triangles= %ld\n", ws.faceIndexStart, ws.faceIndexCnt,
+                  ws.faceIndexCnt / 3);
+        if (!exportFacePass(ctx, &out, FaceMode::Write)) return abandon(ctx, out, false);
+    } else if (ws.ptCldMode == kFakeFaces) {
+        // The faces are appended below our buffer, at the file's end.
+        out.flush();
+        writeFakeFaces(ws, out, ws.vertsCnt, true, w);
+    }
+    if (!out.close()) return abandon(ctx, out, true);
+    if (ws.ptCldMode == kPointCloud) w.addResult("PtCld: no FIs were saved!");
+    if (ws.ptCldMode == kFakeFaces) w.addResult("FIs were saved dependent on your choice.");
+}
 
 }  // namespace nimbrel
