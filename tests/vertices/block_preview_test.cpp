@@ -94,6 +94,8 @@ TEST(PreviewPackedBlock, NormMarksUnitLengthOnly) {
         {0.5f, 0.5f, 0.5f, "0.500000 0.500000 0.500000 "},       // 0.75
         {1.05f, 0.0f, 0.0f, "1.050000 0.0 0.0 "},                // 1.1025
         {std::nanf(""), 0.0f, 0.0f, "nan 0.0 0.0 "},
+        {INFINITY, -INFINITY, 0.0f, "99999999.0 -99999999.0 0.0 "},
+        {1e-10f, 0.0f, 1.0f, "0.000000 0.0 1.000000  NORM"},  // zero text only up to 2^-53
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);

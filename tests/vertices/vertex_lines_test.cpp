@@ -270,6 +270,19 @@ TEST(WriteVertexLines, ByteOrderToggle) {
     EXPECT_EQ(w.vertexLines(0, 1, false, false), "v 1.000000 0.000000 0.000000\n# 0xc\n");
 }
 
+TEST(WriteVertexLines, NonFiniteFloatsPrintAsGlibcDoes) {
+    Writer w;
+    w.ws.fvfSize = 20;
+    w.ws.uvPos = 12;
+    BlockBytes b;
+    b.u32(0x7FC00000).u32(0xFFC00000).u32(0x7F800000).u32(0xFF800000).u32(0x7F7FFFFF);
+    b.loadInto(w.model);
+    EXPECT_EQ(w.vertexLines(0, 1, true, false),
+              "v nan -nan inf\n"
+              "vt -inf 340282346638528859811704183484516925440.000000  \n"
+              "# 0x14\n");
+}
+
 TEST(WriteVertexLines, ReadsPastTheModelAreZeroNeverStaleBytes) {
     Writer w;
     loadFloatRecords(w);
