@@ -31,9 +31,10 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
         return 1;
     }
     bool allWritten = true;
-    std::size_t firstLine = window.lines(field::kResultsList).size();
+    // Every line the exports add is printed at the end, so a count correction of an
+    // early submesh is not lost behind the later ones.
+    const std::size_t firstLine = window.lines(field::kResultsList).size();
     for (const auto& vyp : absoluteVyps) {
-        firstLine = window.lines(field::kResultsList).size();
         ws.parameterFilePath = vyp;
         session.dispatch(cmd::kOpenVyp);
         if (!ws.parameterSetLoaded) {

@@ -147,8 +147,10 @@ void runSubmeshExport(Context& ctx) {
                 "data!\n\n   (Use the test.obj  if you don't care for uvs.)");
         w.clearResults();
     }
-    if (ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) return;
-    if (!shiftedRecordsFit(ctx)) return;
+    if ((ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) || !shiftedRecordsFit(ctx)) {
+        ws.suspectCountMark = 0;  // the mark belongs to the file this export did not write
+        return;
+    }
 
     const std::string name = submeshFileName(ws);
     if (platform::fileExists(name)) {

@@ -357,7 +357,7 @@ bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Panel& panel, st
     out.print("0x%lX %d\n\n", ws.uvBlockStart, ws.uvBlockSize);
     if (!out.close()) {
         out.discard();
-        panel.showMessage(name + "\n could not be written!");
+        panel.showMessage(name + " could not be written!\n(Is the disk full?)");
         return false;
     }
     ++ws.parameterFileCounter;
