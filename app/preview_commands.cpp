@@ -1,5 +1,6 @@
-#include "app/block_checks.h"
 #include "app/commands.h"
+
+#include "app/block_checks.h"
 #include "core/text_format.h"
 #include "params/step_fields.h"
 #include "vertices/block_preview.h"
