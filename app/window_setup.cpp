@@ -3,19 +3,25 @@
 #include "app/control_table.h"
 #include "platform/files.h"
 
+#include <filesystem>
+
 namespace nimbrel {
 
 void runStartupChecks(Context& ctx, const std::string& appDir) {
     Workspace& ws = ctx.ws;
-    ws.appDir = appDir;
-    ws.notepadPath = appDir + "/notepad";
-    ws.notepadMissing = !platform::fileExists(ws.notepadPath);
-    ws.wordpadPath = appDir + "/wordpad";
-    if (platform::fileExists(ws.wordpadPath)) ctx.window.setEnabled(cmd::kTutorial, true);
+    // Absolute, so the tools are still found after a dialog moved the current directory.
+    ws.appDir = std::filesystem::absolute(appDir).lexically_normal().string();
+    if (ws.appDir.size() > 1 && ws.appDir.back() == '/') ws.appDir.pop_back();
+    // A tool that cannot be started counts as missing, so its commands stay disabled
+    // instead of failing silently at every launch.
+    ws.notepadPath = ws.appDir + "/notepad";
+    ws.notepadMissing = !platform::isRunnable(ws.notepadPath);
+    ws.wordpadPath = ws.appDir + "/wordpad";
+    if (platform::isRunnable(ws.wordpadPath)) ctx.window.setEnabled(cmd::kTutorial, true);
     else ctx.window.showMessage("wordpad is missing!");
     // The viewer's graphics library is linked by the system loader: nothing to look for.
-    ws.meshViewerPath = appDir + "/mesh_viewer";
-    if (!platform::fileExists(ws.meshViewerPath)) {
+    ws.meshViewerPath = ws.appDir + "/mesh_viewer";
+    if (!platform::isRunnable(ws.meshViewerPath)) {
         ctx.window.showMessage("mesh_viewer not found!\n\nobjs can't be displayed.");
         ws.viewerMissing = 1;
     }

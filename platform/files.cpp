@@ -41,6 +41,8 @@ bool fileExists(const std::string& path) {
     return true;
 }
 
+bool isRunnable(const std::string& path) { return fileExists(path) && ::access(path.c_str(), X_OK) == 0; }
+
 std::string currentDirectory() {
     std::vector<char> buf(4096);
     while (::getcwd(buf.data(), buf.size()) == nullptr) {

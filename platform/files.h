@@ -13,6 +13,8 @@ std::optional<std::string> fileLookup(const std::string& pattern);
 std::optional<std::uint64_t> fileSize(const std::string& path);
 /// True when path names a regular file that can be opened for reading right now.
 bool fileExists(const std::string& path);
+/// True when path names a regular file that can be opened and executed.
+bool isRunnable(const std::string& path);
 std::string currentDirectory();
 /// False when the directory cannot be entered; the current directory is then unchanged.
 bool changeDirectory(const std::string& path);

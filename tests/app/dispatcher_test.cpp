@@ -181,7 +181,11 @@ TEST(Dispatcher, StartupChecksNameMissingToolsOnce) {
     EXPECT_FALSE(missing.window.isEnabled(cmd::kMesh));
     EXPECT_TRUE(missing.window.isEnabled(cmd::kGo1));
 
+    // Present but not executable still counts as missing.
     for (const char* tool : {"mesh_viewer", "notepad", "wordpad"}) writeFile(tool, "#!/bin/sh\n");
+    Session unrunnable(dir.path().string());
+    EXPECT_EQ(unrunnable.window.messages().size(), 2u);
+    for (const char* tool : {"mesh_viewer", "notepad", "wordpad"}) std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
     Session present(dir.path().string());
     EXPECT_TRUE(present.window.messages().empty());
     EXPECT_TRUE(present.window.isEnabled(cmd::kTutorial));
@@ -189,6 +193,14 @@ TEST(Dispatcher, StartupChecksNameMissingToolsOnce) {
     EXPECT_EQ(present.ws.meshViewerPath, (dir.path() / "mesh_viewer").string());
     EXPECT_EQ(present.window.lines(field::kInfoList).size(), 21u);
     EXPECT_EQ(present.window.lines(field::kResultsList).size(), 8u);
+}
+
+TEST(Dispatcher, ARelativeAppDirBecomesAbsolute) {
+    TempDir dir;
+    std::filesystem::create_directory("tools");
+    Session s("tools");
+    EXPECT_EQ(s.ws.appDir, (dir.path() / "tools").string());
+    EXPECT_EQ(s.ws.meshViewerPath, (dir.path() / "tools" / "mesh_viewer").string());
 }
 
 TEST(Dispatcher, MenuInfoCommandsAndExit) {
