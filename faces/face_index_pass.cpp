@@ -36,68 +36,101 @@ void addMinMaxLines(Panel& panel, const IndexRange& range, bool withRvc) {
     panel.addResult(format("max face index: %u (== vertex count?)", range.max));
 }
 
-void writeListFace(TextOut& out, FaceLine& line, const std::int64_t* values, bool quads, bool slash) {
-    line.clear().put("f ");
-    if (quads) {
-        // OBJ quads run around the face; the blocks store them as two strip-ordered pairs.
-        // Quad lines carry no blank before the newline, triangle lines do.
-        for (int k : {0, 1, 3, 2}) line.vertex(values[k], slash);
-        line.dropLast();
+// One face of a list: quads in the order first, second, fourth, third (the blocks store
+// them as two strip-ordered pairs); quad lines carry no blank before the newline,
+// triangle lines do.
+template <bool quads>
+void putListFace(FaceBlock& faces, const std::int64_t* values, bool slash) {
+    char* o = faces.end();
+    *o++ = 'f';
+    *o++ = ' ';
+    if constexpr (quads) {
+        for (int k : {0, 1, 3, 2}) o = writeVertex(o, values[k], slash);
+        --o;
     } else {
-        for (int k = 0; k < 3; ++k) line.vertex(values[k], slash);
+        for (int k = 0; k < 3; ++k) o = writeVertex(o, values[k], slash);
     }
-    out.put(line.put('\n').view());
+    *o++ = '\n';
+    faces.setEnd(o);
+    faces.endLine();
 }
 
+// One instance per mode and face size, so the walk over millions of indices carries no
+// test of either.
+template <FaceMode mode, unsigned perFace>
 void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-              FaceMode mode, bool slash, Panel& panel) {
+              bool slash, Panel& panel) {
     const std::uint8_t size = ws.indexSize;
     const bool bigEndian = ws.bigEndian != 0;
-    const std::uint8_t perFace = ws.faceVertexCount;
-    const bool quads = perFace == 4;
+    constexpr bool quads = perFace == 4;
     const std::uint8_t gap = ws.faceGap;
-    const bool groups = mode == FaceMode::Write && !ws.batchMode;
+    const bool groups = !ws.batchMode;
     const std::int64_t relShift = ws.relFI ? std::int64_t{ws.minFaceIndex} - 1 : 0;
-    assert(perFace == 3 || perFace == 4);
 
     ws.maxFaceAddress = start;
     IndexRange range{kListMinimumStart};
-    const std::uint8_t* block = model.data() + start;
-    std::uint64_t consumed = 0;
-    std::uint64_t faceAddress = start;
+    const std::uint8_t* p = model.data() + start;
     std::int64_t values[4] = {};
-    unsigned k = 0;
-    int group = 0;
+    std::int64_t group = 0;
     FaceLine line;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (k == 0) faceAddress = start + consumed;
-        const std::uint32_t v = readFaceIndex(block + consumed, size, bigEndian);
-        consumed += size;
-        range.take(v);
-        if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
-        if (mode == FaceMode::List) {
-            if (k == 0) line.clear().hex(faceAddress).put(": f  ");
-            line.number(v).put(' ');
-        } else if (mode == FaceMode::Write) {
-            if (groups && k == 0 && i % kIndicesPerGroup == 0) out->print("g submesh_%d\n", group++);
+    FaceBlock faces(out);
+    const std::uint32_t wholeFaces = count / perFace;
+    for (std::uint32_t face = 0; face < wholeFaces; ++face) {
+        const std::uint64_t faceAddress = start + static_cast<std::uint64_t>(p - (model.data() + start));
+        if constexpr (mode == FaceMode::List) line.clear().hex(faceAddress).put(": f  ");
+        if constexpr (mode == FaceMode::Write) {
+            if (groups && face * perFace % kIndicesPerGroup == 0) {
+                faces.put("g submesh_").number(group++).put('\n');
+                faces.endLine();
+            }
+        }
+        for (unsigned k = 0; k < perFace; ++k, p += size) {
+            const std::uint32_t v = readFaceIndex(p, size, bigEndian);
+            range.take(v);
+            if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
+            if constexpr (mode == FaceMode::List) line.number(v).put(' ');
             values[k] = std::int64_t{v} - relShift;
         }
-        if (++k < perFace) continue;
-        k = 0;
-        consumed += gap;
-        if (mode == FaceMode::Write) {
-            writeListFace(*out, line, values, quads, slash);
-        } else if (mode == FaceMode::List) {
+        p += gap;
+        if constexpr (mode == FaceMode::Write) {
+            putListFace<quads>(faces, values, slash);
+        } else if constexpr (mode == FaceMode::List) {
             panel.addResult(line.view());
         }
     }
+    // An unfinished last face is measured but makes no line.
+    const std::uint64_t lastAddress = start + static_cast<std::uint64_t>(p - (model.data() + start));
+    for (std::uint32_t k = 0; k < count % perFace; ++k, p += size) {
+        const std::uint32_t v = readFaceIndex(p, size, bigEndian);
+        range.take(v);
+        if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(lastAddress);
+    }
     ws.minFaceIndex = range.min;
-    if (mode == FaceMode::List) {
+    if constexpr (mode == FaceMode::List) {
         addMinMaxLines(panel, range, true);
         if (const std::uint32_t r = count % perFace; r != 0)
             panel.addResult(format("wrong FIcnt, use %u or %lu", count - r, std::uint64_t{count} + perFace - r));
     }
     ws.maxFaceIndex = range.max;
+}
+
+template <unsigned perFace>
+void listPassOf(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                FaceMode mode, bool slash, Panel& panel) {
+    switch (mode) {
+    case FaceMode::Write: return listPass<FaceMode::Write, perFace>(ws, model, out, start, count, slash, panel);
+    case FaceMode::List: return listPass<FaceMode::List, perFace>(ws, model, out, start, count, slash, panel);
+    case FaceMode::Scan: return listPass<FaceMode::Scan, perFace>(ws, model, out, start, count, slash, panel);
+    }
+}
+
+void listPassFor(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                 FaceMode mode, bool slash, Panel& panel) {
+    assert(ws.faceVertexCount == 3 || ws.faceVertexCount == 4);
+    if (ws.faceVertexCount == 4)
+        listPassOf<4>(ws, model, out, start, count, mode, slash, panel);
+    else
+        listPassOf<3>(ws, model, out, start, count, mode, slash, panel);
 }
 
 void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
@@ -113,6 +146,7 @@ void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint3
     std::uint32_t b = 0;
     bool forward = true;
     FaceLine line;
+    FaceBlock faces(out);
     for (std::uint32_t i = 0; i < count; ++i, p += size) {
         const std::uint32_t c = readFaceIndex(p, size, bigEndian);
         range.take(c);
@@ -121,13 +155,12 @@ void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint3
             if (a != b && b != c && a != c && mode != FaceMode::Scan) {
                 const std::uint32_t second = forward ? b : c;
                 const std::uint32_t third = forward ? c : b;
-                line.clear();
                 if (mode == FaceMode::List) {
-                    line.put("f  ").number(a).put(' ').number(second).put(' ').number(third);
+                    line.clear().put("f  ").number(a).put(' ').number(second).put(' ').number(third);
                     panel.addResult(line.view());
                 } else {
-                    line.put("f ").vertex(a, slash).vertex(second, slash).vertex(third, slash).dropLast().put('\n');
-                    out->put(line.view());
+                    faces.put("f ").vertex(a, slash).vertex(second, slash).vertex(third, slash).dropLast().put('\n');
+                    faces.endLine();
                 }
             }
             forward = !forward;
@@ -176,7 +209,7 @@ bool faceIndexPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::u
     if (strip)
         stripPass(ws, model, out, start, count, mode, slash, panel);
     else
-        listPass(ws, model, out, start, count, mode, slash, panel);
+        listPassFor(ws, model, out, start, count, mode, slash, panel);
     return true;
 }
 

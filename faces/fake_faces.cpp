@@ -9,23 +9,23 @@ namespace {
 
 void writeGeneratedStrip(TextOut& out, std::uint32_t vertexCount, bool slash) {
     out.put("\n# autocreated tristripped face indices\n");
-    FaceLine line;
+    FaceBlock faces(&out);
     // 32-bit vertex numbers: a 16-bit counter never reaches a count above 65535.
     for (std::uint32_t k = 1; k + 2 <= vertexCount; ++k) {
         const bool odd = k % 2 == 1;
-        line.clear().put("f ").vertex(k, slash);
-        line.vertex(odd ? k + 1 : k + 2, slash).vertex(odd ? k + 2 : k + 1, slash).dropLast().put('\n');
-        out.put(line.view());
+        faces.put("f ").vertex(k, slash).vertex(odd ? k + 1 : k + 2, slash).vertex(odd ? k + 2 : k + 1, slash);
+        faces.dropLast().put('\n');
+        faces.endLine();
     }
 }
 
 void writeGeneratedTriples(TextOut& out, std::uint32_t vertexCount, bool slash) {
     out.put("\n# autocreated linear face indices\n");
-    FaceLine line;
+    FaceBlock faces(&out);
     for (std::uint32_t t = 0; t < vertexCount / 3; ++t) {
         const std::uint64_t first = std::uint64_t{3} * t + 1;
-        line.clear().put("f ").vertex(first, slash).vertex(first + 1, slash).vertex(first + 2, slash).put('\n');
-        out.put(line.view());
+        faces.put("f ").vertex(first, slash).vertex(first + 1, slash).vertex(first + 2, slash).put('\n');
+        faces.endLine();
     }
 }
 

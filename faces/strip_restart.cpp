@@ -124,6 +124,7 @@ void writeStripFaces(Workspace& ws, TextOut* out, std::uint32_t indexCount, Face
     std::uint32_t min = kMinimumStart;
     std::uint32_t max = 1;
     FaceLine line;
+    FaceBlock faces(mode == FaceMode::Write ? out : nullptr);
     for (std::uint32_t p = 0; p < n; p += 3) {
         const std::uint32_t v[3] = {indices[p] + 1u, indices[p + 1] + 1u, indices[p + 2] + 1u};
         for (std::uint32_t x : v) {
@@ -135,12 +136,20 @@ void writeStripFaces(Workspace& ws, TextOut* out, std::uint32_t indexCount, Face
             for (std::uint32_t x : v) line.number(x).put(' ');
             panel.addResult(line.view());
         } else if (mode == FaceMode::Write) {
-            if (p % kIndicesPerGroup == 0) out->print("g submesh_%ld\n", p / kIndicesPerGroup);
-            line.clear().put("f ");
-            for (std::uint32_t x : v) line.vertex(x, slashForm);
-            out->put(line.put('\n').view());
+            if (p % kIndicesPerGroup == 0) {
+                faces.put("g submesh_").number(p / kIndicesPerGroup).put('\n');
+                faces.endLine();
+            }
+            char* o = faces.end();
+            *o++ = 'f';
+            *o++ = ' ';
+            for (std::uint32_t x : v) o = writeVertex(o, x, slashForm);
+            *o++ = '\n';
+            faces.setEnd(o);
+            faces.endLine();
         }
     }
+    faces.drain();
     ws.minFaceIndex = min;
     ws.maxFaceIndex = max;
     if (mode != FaceMode::List) return;

@@ -1,0 +1,50 @@
+#include "faces/face_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "face_test_support.h"
+
+namespace nimbrel {
+namespace {
+
+std::string printed(const char* fmt, long v) {
+    char text[64];
+    std::snprintf(text, sizeof text, fmt, v, v);
+    return text;
+}
+
+TEST(FaceLine, NumbersReadAsPrintfWritesThemAtEveryWidth) {
+    const long values[] = {0,        1,         9,         10,         99,         100,       999,
+                           1000,     65535,     65536,     99999,      100000,     999999,    1000000,
+                           9999999,  10000000,  16777216,  99999999,   100000000,  123456789, 999999999,
+                           1000000000, 4294967295L, 4294967296L, -1, -2147483648L, -99999999999L};
+    for (long v : values) {
+        SCOPED_TRACE(v);
+        FaceLine line;
+        EXPECT_EQ(line.number(v).view(), printed("%ld", v));
+        line.clear().vertex(v, false);
+        EXPECT_EQ(line.view(), printed("%ld ", v));
+        line.clear().vertex(v, true);
+        EXPECT_EQ(line.view(), printed("%ld/%ld ", v));
+    }
+}
+
+TEST(FaceLine, BlockHandsEveryLineToTheOutputInOrder) {
+    std::string expected;
+    std::string written = test::writtenBy([&](TextOut& out) {
+        out.put("head\n");
+        FaceBlock faces(&out);
+        for (std::uint32_t i = 0; i < 5000; ++i) {
+            faces.put("f ").vertex(i, true).vertex(i + 1, false).dropLast().put('\n');
+            faces.endLine();
+            expected += printed("f %ld/%ld ", i) + std::to_string(i + 1) + "\n";
+        }
+    });
+    EXPECT_EQ(written, "head\n" + expected);
+}
+
+}  // namespace
+}  // namespace nimbrel
