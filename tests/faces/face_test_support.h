@@ -27,9 +27,10 @@ inline std::vector<std::uint8_t> words(std::initializer_list<std::uint32_t> valu
     return bytes;
 }
 
-/// A model of exactly these bytes.
+/// A model of exactly these bytes, in storage of exactly their size, so that a sanitizer
+/// build catches any read past the model end.
 struct TestModel {
-    explicit TestModel(const std::vector<std::uint8_t>& bytes) : buffer(1 << 16) {
+    explicit TestModel(const std::vector<std::uint8_t>& bytes) : buffer(bytes.empty() ? 1 : bytes.size()) {
         buffer.assign(bytes.data(), bytes.size());
     }
     ModelBuffer buffer;

@@ -155,6 +155,14 @@ TEST(StripFaces, ListsFacesWithPositionsAndSummary) {
     EXPECT_EQ(c.ws.maxFaceIndex, 9u);
 }
 
+TEST(StripFaces, LargestStoredIndexPrintsAs65535) {
+    Conversion c;
+    ASSERT_EQ(c.run(words({0xFFFE, 0xFFFD, 0})), StripConversion::Converted);
+    writeStripFaces(c.ws, nullptr, c.ws.stripScratch.stripIndexCount, FaceMode::List, false, c.panel);
+    EXPECT_EQ(c.panel.results, (Lines{"0: f  65535 65534 1 ", "6 (end of FI list)", " ----------",
+                                      "min face index: 1", "max face index: 65535 (== vertex count?)"}));
+}
+
 TEST(StripFaces, EndLineNamesTheOffsetPastTheBlock) {
     Conversion c;
     std::vector<std::uint8_t> bytes(0x1000, 0);
