@@ -39,8 +39,8 @@ void addMinMaxLines(Panel& panel, const IndexRange& range, bool withRvc) {
 // One face of a list: quads in the order first, second, fourth, third (the blocks store
 // them as two strip-ordered pairs); quad lines carry no blank before the newline,
 // triangle lines do.
-template <bool quads>
-void putListFace(FaceBlock& faces, const std::int64_t* values, bool slash) {
+template <bool quads, bool slash>
+void putListFace(FaceBlock& faces, const std::int64_t* values) {
     char* o = faces.end();
     *o++ = 'f';
     *o++ = ' ';
@@ -55,13 +55,11 @@ void putListFace(FaceBlock& faces, const std::int64_t* values, bool slash) {
     faces.endLine();
 }
 
-// One instance per mode and face size, so the walk over millions of indices carries no
-// test of either.
-template <FaceMode mode, unsigned perFace>
+// One instance per mode, face size and index encoding, so the walk over millions of
+// indices tests none of them.
+template <FaceMode mode, unsigned perFace, std::uint8_t size, bool bigEndian>
 void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
               bool slash, Panel& panel) {
-    const std::uint8_t size = ws.indexSize;
-    const bool bigEndian = ws.bigEndian != 0;
     constexpr bool quads = perFace == 4;
     const std::uint8_t gap = ws.faceGap;
     const bool groups = !ws.batchMode;
@@ -84,6 +82,7 @@ void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32
                 faces.endLine();
             }
         }
+#pragma GCC unroll 4
         for (unsigned k = 0; k < perFace; ++k, p += size) {
             const std::uint32_t v = readFaceIndex(p, size, bigEndian);
             range.take(v);
@@ -93,7 +92,11 @@ void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32
         }
         p += gap;
         if constexpr (mode == FaceMode::Write) {
-            putListFace<quads>(faces, values, slash);
+            // The slash form is chosen per face, not per number.
+            if (slash)
+                putListFace<quads, true>(faces, values);
+            else
+                putListFace<quads, false>(faces, values);
         } else if constexpr (mode == FaceMode::List) {
             panel.addResult(line.view());
         }
@@ -114,14 +117,30 @@ void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32
     ws.maxFaceIndex = range.max;
 }
 
+template <unsigned perFace, std::uint8_t size, bool bigEndian>
+void listPassIn(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                FaceMode mode, bool slash, Panel& panel) {
+    switch (mode) {
+    case FaceMode::Write:
+        return listPass<FaceMode::Write, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+    case FaceMode::List:
+        return listPass<FaceMode::List, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+    case FaceMode::Scan:
+        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+    }
+}
+
 template <unsigned perFace>
 void listPassOf(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
                 FaceMode mode, bool slash, Panel& panel) {
-    switch (mode) {
-    case FaceMode::Write: return listPass<FaceMode::Write, perFace>(ws, model, out, start, count, slash, panel);
-    case FaceMode::List: return listPass<FaceMode::List, perFace>(ws, model, out, start, count, slash, panel);
-    case FaceMode::Scan: return listPass<FaceMode::Scan, perFace>(ws, model, out, start, count, slash, panel);
-    }
+    assert(ws.indexSize == 2 || ws.indexSize == 4);
+    const bool wide = ws.indexSize == 4;
+    if (ws.bigEndian)
+        (wide ? listPassIn<perFace, 4, true> : listPassIn<perFace, 2, true>)(ws, model, out, start, count, mode, slash,
+                                                                           panel);
+    else
+        (wide ? listPassIn<perFace, 4, false> : listPassIn<perFace, 2, false>)(ws, model, out, start, count, mode,
+                                                                             slash, panel);
 }
 
 void listPassFor(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,

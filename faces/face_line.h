@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <bit>
 #include <cassert>
 #include <cstddef>
@@ -15,42 +14,42 @@ namespace nimbrel {
 
 namespace detail {
 
-// "00" to "99" as 16-bit words whose bytes, in memory order, are the two digits.
-inline constexpr std::array<std::uint16_t, 100> kDigitPairs = [] {
-    std::array<std::uint16_t, 100> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        const auto tens = static_cast<std::uint16_t>('0' + i / 10);
-        const auto ones = static_cast<std::uint16_t>('0' + i % 10);
-        pairs[i] = std::endian::native == std::endian::little ? (tens | ones << 8) : (tens << 8 | ones);
-    }
-    return pairs;
-}();
-
-inline constexpr std::array<std::uint32_t, 10> kPowersOfTen = {1,      10,      100,      1000,      10000,
-                                                               100000, 1000000, 10000000, 100000000, 1000000000};
-
-inline int decimalDigits(std::uint32_t v) {
-    // Powers of ten above 1 are even, so v | 1 compares with them as v does, and 0 gets a digit.
-    const std::uint32_t w = v | 1;
-    const int guess = (std::bit_width(w) * 1233) >> 12;
-    return guess + (w >= kPowersOfTen[guess]);
+// The decimal digits of v < 10^8 as byte values 0..9, most significant first in memory
+// order of a little-endian word. Lane arithmetic: the two four-digit halves sit in 32-bit
+// lanes, are split into pairs in 16-bit lanes, then into digits in bytes; each
+// multiply-shift divides exactly in its range and never carries into the next lane.
+inline std::uint64_t eightDigits(std::uint32_t v) {
+    const std::uint64_t halves = (v / 10000) | std::uint64_t{v % 10000} << 32;
+    const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
+    const std::uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+    return tens | (pairs - tens * 10) << 8;
 }
 
 // Decimal digits of v into out, as "%u" prints them; out must have room for 10 bytes.
 // Face lines are mostly these numbers, of every width in random order, so numbers below
-// 10^8 (every 24-bit index) take a path without data-dependent branches: all eight digits
-// are made at once in one word and the leading zeros shifted out.
+// 10^8 (every 24-bit index) take a path without branches or table loads: all eight digits
+// are made at once in one word, and the leading zeros (the low zero bytes; the last digit
+// always stays) are shifted out.
 inline char* writeIndex(char* out, std::uint32_t v) {
     if constexpr (std::endian::native == std::endian::little) {
-        if (v < 100000000) {
-            const int digits = decimalDigits(v);
-            const std::uint32_t high = v / 10000;
+        if (v < 100000) {
+            // Every 16-bit index: the top digit, then four digits made as above.
             const std::uint32_t low = v % 10000;
-            std::uint64_t text = std::uint64_t{kDigitPairs[high / 100]} | std::uint64_t{kDigitPairs[high % 100]} << 16 |
-                                 std::uint64_t{kDigitPairs[low / 100]} << 32 | std::uint64_t{kDigitPairs[low % 100]} << 48;
-            text >>= 8 * (8 - digits);
+            const std::uint64_t pairs = (low / 100) | std::uint64_t{low % 100} << 16;
+            const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000FULL;
+            const std::uint64_t digits = (v / 10000) | (tens | (pairs - tens * 10) << 8) << 8;
+            const int zeros = std::countr_zero(digits | std::uint64_t{1} << 32) / 8;
+            const std::uint64_t text = (digits | 0x3030303030ULL) >> (8 * zeros);
             std::memcpy(out, &text, 8);
-            return out + digits;
+            return out + 5 - zeros;
+        }
+        if (v < 100000000) {
+            const std::uint64_t digits = eightDigits(v);
+            const int zeros = std::countr_zero(digits | std::uint64_t{1} << 56) / 8;
+            const std::uint64_t text = (digits | 0x3030303030303030ULL) >> (8 * zeros);
+            std::memcpy(out, &text, 8);
+            return out + 8 - zeros;
         }
     }
     return writeUnsigned(out, v);

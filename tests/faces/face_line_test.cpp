@@ -32,6 +32,18 @@ TEST(FaceLine, NumbersReadAsPrintfWritesThemAtEveryWidth) {
     }
 }
 
+TEST(FaceLine, EveryNumberUpToAMillionAndSamplesBeyond) {
+    FaceLine line;
+    for (long v = 0; v < 1000000; ++v) {
+        line.clear().number(v);
+        ASSERT_EQ(line.view(), std::to_string(v)) << v;
+    }
+    for (long v = 1000000; v < 4294967296L; v = v * 3 + 7) {
+        line.clear().number(v);
+        ASSERT_EQ(line.view(), std::to_string(v)) << v;
+    }
+}
+
 TEST(FaceLine, BlockHandsEveryLineToTheOutputInOrder) {
     std::string expected;
     std::string written = test::writtenBy([&](TextOut& out) {
