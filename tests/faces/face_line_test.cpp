@@ -16,19 +16,12 @@ std::string printed(const char* fmt, long v) {
     return text;
 }
 
-TEST(FaceLine, NumbersReadAsPrintfWritesThemAtEveryWidth) {
-    const long values[] = {0,        1,         9,         10,         99,         100,       999,
-                           1000,     65535,     65536,     99999,      100000,     999999,    1000000,
-                           9999999,  10000000,  16777216,  99999999,   100000000,  123456789, 999999999,
-                           1000000000, 4294967295L, 4294967296L, -1, -2147483648L, -99999999999L};
-    for (long v : values) {
+TEST(FaceLine, VerticesReadAsPrintfWritesThem) {
+    for (long v : {0L, 7L, 65536L, 16777216L, 4294967295L, 4294967296L, -1L, -2147483648L}) {
         SCOPED_TRACE(v);
         FaceLine line;
-        EXPECT_EQ(line.number(v).view(), printed("%ld", v));
-        line.clear().vertex(v, false);
-        EXPECT_EQ(line.view(), printed("%ld ", v));
-        line.clear().vertex(v, true);
-        EXPECT_EQ(line.view(), printed("%ld/%ld ", v));
+        EXPECT_EQ(line.vertex(v, false).view(), printed("%ld ", v));
+        EXPECT_EQ(line.clear().vertex(v, true).view(), printed("%ld/%ld ", v));
     }
 }
 
