@@ -11,6 +11,10 @@
 namespace nimbrel::platform {
 
 std::optional<std::string> fileLookup(const std::string& pattern) {
+    // A name that exists as typed is that file: Linux names may hold '[', '*', '?' or '\\',
+    // and globbing "model[1].bin" would open model1.bin or nothing.
+    struct stat literal {};
+    if (::stat(pattern.c_str(), &literal) == 0 && S_ISREG(literal.st_mode)) return pattern;
     glob_t found{};
     std::optional<std::string> first;
     if (::glob(pattern.c_str(), 0, nullptr, &found) == 0) {
