@@ -85,6 +85,29 @@ TEST(ChangingModel, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
     EXPECT_EQ(panel.messages.size(), 1u);
 }
 
+// Linux names may hold the characters a lookup pattern treats as wildcards.
+TEST(ModelNames, ANameWithPatternCharactersOpensThatFile) {
+    TempDir dir;
+    testing::writeFile("model[1].bin", "AB");
+    testing::writeFile("model1.bin", "XYZ");
+    testing::writeFile("star*.bin", "S");
+    testing::writeFile("back\\slash.bin", "BS");
+    ModelBuffer model(64);
+    RecordingPanel panel;
+    struct Case {
+        const char* path;
+        std::uint32_t size;
+        char first;
+    };
+    for (Case c : {Case{"model[1].bin", 2, 'A'}, Case{"star*.bin", 1, 'S'}, Case{"back\\slash.bin", 2, 'B'},
+                   Case{"mod*1.bin", 3, 'X'}}) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(loadModelFile(model, c.path, panel), c.size);
+        EXPECT_EQ(model.byteAt(0), c.first);
+    }
+    EXPECT_TRUE(panel.messages.empty());
+}
+
 TEST(VypFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
     TempDir dir;
     testing::writeFile("model.bin", testing::quadModel());
