@@ -15,7 +15,7 @@ import struct
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CLICK = [9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
          22, 23, 24, 25, 34, 35, 36, 37, 38, 9068, 9069, 9072, 9073, 9074, 9075]
-SEND = [9, 10, 11, 16, 17, 20, 24, 25, 9072, 9073, 9075, 9999]
+SEND = [8, 9, 10, 11, 13, 16, 17, 20, 22, 24, 25, 9068, 9072, 9073, 9074, 9075, 9999]
 FIELDS = [2, 3, 4, 5, 6, 7, 30, 31, 32, 33]
 NAMES = ["model.bin", "model_0.vyp", "model_1.vyp", "model_2.vyp", "FIs.txt", "CAD_ATSV_16_VYP.txt",
          "model_0.obj", "test.obj", "other m\u00f6.bin", "other m\u00f6_0.vyp", "model_x.vyp", "missing.vyp"]

@@ -12,8 +12,10 @@ namespace {
 // Exit have their own operations.
 constexpr std::array<int, 28> kClickIds = {9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
                                            23, 24, 25, 34, 35, 36, 37, 38, 9068, 9069, 9072, 9073, 9074, 9075};
-// Commands that arrive without a click: anything a --send may carry, enabled or not.
-constexpr std::array<int, 12> kSendIds = {9, 10, 11, 16, 17, 20, 24, 25, 9072, 9073, 9075, 9999};
+// Commands that arrive without a click, as `nimbrel --send` delivers them whatever the
+// enable state: disabled buttons and toggles, menu items, the file-list command.
+constexpr std::array<int, 17> kSendIds = {8,  9,  10, 11, 13, 16, 17, 20, 22,
+                                          24, 25, 9068, 9072, 9073, 9074, 9075, 9999};
 constexpr std::array<int, 10> kEditFields = {2, 3, 4, 5, 6, 7, 30, 31, 32, 33};
 // Names the session can write, choose in a dialog or find in a file list; one with a
 // blank and a non-ASCII letter, and .vyp names that match the model's own.
@@ -96,7 +98,12 @@ SessionInput decodeSessionInput(const std::uint8_t* data, std::size_t size, cons
             break;
         }
         case 5: session.script += "open " + std::string(pick(kNames, in.byte())) + "\n"; break;
-        case 6: session.script += "send " + std::to_string(pick(kSendIds, in.byte())) + "\n"; break;
+        case 6: {
+            int id = pick(kSendIds, in.byte());
+            // The combobox acts only on its selection-changed notification.
+            session.script += "send " + std::to_string(id) + (id == 8 ? " 1\n" : "\n");
+            break;
+        }
         case 7: {
             PreparedFile file;
             file.name = pick(kNames, in.byte());
