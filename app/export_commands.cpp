@@ -5,6 +5,7 @@
 
 #include "app/block_checks.h"
 #include "app/commands.h"
+#include "app/face_branch.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
@@ -26,24 +27,6 @@ constexpr std::size_t kCountChars = 7;
 
 enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
 
-// One pass over the face block by its branch. Submesh files carry every index as i/i, so
-// each vertex takes the UV of its own number. False when the block reaches past the
-// model end; the pass has said so.
-bool exportFacePass(Context& ctx, TextOut* out, FaceMode mode) {
-    Workspace& ws = ctx.ws;
-    const bool slash = mode == FaceMode::Write;
-    if (ws.stripMode && ws.ffffSeparator) {
-        // A rejected conversion keeps the last good triangles, which are then used, as
-        // for every other command; the results list already names the fault.
-        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
-                                 kRestartMarker, ctx.window) == StripConversion::PastEnd)
-            return false;
-        writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, slash, ctx.window);
-        return true;
-    }
-    return faceIndexPass(ws, ctx.model, out, ws.faceIndexStart, ws.faceIndexCnt, mode, slash, ctx.window);
-}
-
 // Scans the faces and holds the typed vertex count against them. Interactively a
 // mismatch stops the export; in a batch run the count is corrected and the file name
 // marked. False when the export must stop.
@@ -51,7 +34,7 @@ bool applyVertexCountRule(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     ws.maxFaceIndex = 0;
-    if (!exportFacePass(ctx, nullptr, FaceMode::Scan)) return false;
+    if (!runFacePass(ctx, nullptr, FaceMode::Scan, false)) return false;
     const std::uint32_t typed = decimalValue(w.text(field::kVertsCnt), kCountChars);
     ws.vertsCnt = typed;
     std::uint32_t expected = ws.maxFaceIndex;
@@ -81,17 +64,6 @@ bool applyVertexCountRule(Context& ctx) {
     if (!ws.relFI) ws.suspectCountMark = 1;
     // The corrected count may reach further than the typed one did.
     return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
-}
-
-// HF_all records with relFI are read from the record the smallest face index names; that
-// start is known only after the scan.
-bool shiftedRecordsFit(Context& ctx) {
-    const Workspace& ws = ctx.ws;
-    if (!(ws.vbMode && ws.vertexFormat == VertexFormat::HF_all && ws.relFI && ws.minFaceIndex >= 1)) return true;
-    const std::uint64_t start = ws.vertexStart + std::uint64_t{ws.fvfSize} * (ws.minFaceIndex - 1);
-    if (ctx.model.blockFits(start, ws.vertsCnt, ws.fvfSize)) return true;
-    const std::uint64_t shown = std::min<std::uint64_t>(start, std::numeric_limits<std::uint32_t>::max());
-    return checkBlockFits(ctx.model, ctx.window, static_cast<std::uint32_t>(shown), ws.vertsCnt, ws.fvfSize);
 }
 
 std::string submeshFileName(Workspace& ws) {
@@ -172,7 +144,7 @@ void runSubmeshExport(Context& ctx) {
         ws.maxFaceIndex = 0;
         out.print("\n# 0x%lx: faceIndices= %ld, triangles= %ld\n", ws.faceIndexStart, ws.faceIndexCnt,
                   ws.faceIndexCnt / 3);
-        if (!exportFacePass(ctx, &out, FaceMode::Write)) return abandon(ctx, out, false);
+        if (!runFacePass(ctx, &out, FaceMode::Write, true)) return abandon(ctx, out, false);
     } else if (ws.ptCldMode == kFakeFaces) {
         // The faces are appended below our buffer, at the file's end.
         out.flush();

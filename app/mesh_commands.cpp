@@ -5,6 +5,7 @@
 
 #include "app/block_checks.h"
 #include "app/commands.h"
+#include "app/face_branch.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
@@ -30,38 +31,10 @@ bool readAllStepFields(Context& ctx, bool plus, bool minus) {
            readStepThreeFields(ws, ctx.model, ctx.window, plus, minus);
 }
 
-// One pass over the face-index block by its branch: list or plain strip layout, or strips
-// with restart markers. False when the block reaches past the model end; the pass has
-// then said so and the command must stop.
-bool facePass(Context& ctx, TextOut* out, FaceMode mode) {
-    Workspace& ws = ctx.ws;
-    if (ws.stripMode && ws.ffffSeparator) {
-        // A rejected conversion keeps the triangles of the last good one, and those are
-        // what the faces are then taken from; the results list already shows the error.
-        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
-                                 kRestartMarker, ctx.window) == StripConversion::PastEnd)
-            return false;
-        writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, mode == FaceMode::Write, ctx.window);
-        return true;
-    }
-    return faceIndexPass(ws, ctx.model, out, ws.faceIndexStart, ws.faceIndexCnt, mode, false, ctx.window);
-}
-
 // Measures the faces and checks the typed vertex count against them, before any file is
 // touched.
 bool scanAndCheckVertexCount(Context& ctx) {
-    return facePass(ctx, nullptr, FaceMode::Scan) && checkVertexCount(ctx.ws, ctx.window);
-}
-
-// HF_all records with relFI are read from the record the smallest face index names, which
-// the block check before the scan could not know.
-bool shiftedRecordsFit(Context& ctx) {
-    const Workspace& ws = ctx.ws;
-    if (!(ws.vertexFormat == VertexFormat::HF_all && ws.relFI && ws.minFaceIndex >= 1)) return true;
-    const std::uint64_t start = ws.vertexStart + std::uint64_t{ws.fvfSize} * (ws.minFaceIndex - 1);
-    if (ctx.model.blockFits(start, ws.vertsCnt, ws.fvfSize)) return true;
-    const std::uint64_t shown = std::min<std::uint64_t>(start, std::numeric_limits<std::uint32_t>::max());
-    return checkBlockFits(ctx.model, ctx.window, static_cast<std::uint32_t>(shown), ws.vertsCnt, ws.fvfSize);
+    return runFacePass(ctx, nullptr, FaceMode::Scan, false) && checkVertexCount(ctx.ws, ctx.window);
 }
 
 // What both test files do once their field reads have passed: the block checks, the scan
@@ -72,7 +45,7 @@ bool openTestFile(Context& ctx, TextOut& out, BlockReader reader, const char* na
     ws.maxFaceIndex = 0;
     if (!checkExportBlocks(ws, ctx.model, ctx.window, reader)) return false;
     if (ws.ptCldMode == kFacesFromBlock && !scanAndCheckVertexCount(ctx)) return false;
-    if (readsRecords && ws.vbMode && !shiftedRecordsFit(ctx)) return false;
+    if (readsRecords && !shiftedRecordsFit(ctx)) return false;
     if (!out.open(name)) {
         ctx.window.showMessage(openFailure);
         return false;
@@ -85,7 +58,7 @@ bool writeFaceSection(Context& ctx, TextOut& out) {
     Workspace& ws = ctx.ws;
     if (ws.ptCldMode == kFacesFromBlock) {
         ws.maxFaceIndex = 0;
-        return facePass(ctx, &out, FaceMode::Write);
+        return runFacePass(ctx, &out, FaceMode::Write, false);
     }
     if (ws.ptCldMode == kFakeFaces) {
         // The fake faces are appended at the file's end below our buffer.
