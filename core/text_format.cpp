@@ -99,7 +99,7 @@ char* writeFixed6(char* out, double x) {
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool left = false, zero = false, plus = false, space = false;
     int width = -1;
     int precision = -1;
@@ -108,17 +108,17 @@ struct Spec {
     char conv = 0;
 };
 
-void pad(std::string& out, std::string_view body, const Spec& spec) {
-    std::size_t width = spec.width < 0 ? 0 : static_cast<std::size_t>(spec.width);
+void pad(std::string& out, std::string_view body, const Directive& d) {
+    std::size_t width = d.width < 0 ? 0 : static_cast<std::size_t>(d.width);
     if (body.size() >= width) {
         out.append(body);
         return;
     }
     std::size_t fill = width - body.size();
-    if (spec.left) {
+    if (d.left) {
         out.append(body);
         out.append(fill, ' ');
-    } else if (spec.zero && spec.conv != 's' && spec.conv != 'c') {
+    } else if (d.zero && d.conv != 's' && d.conv != 'c') {
         // Zeros go after the sign.
         std::size_t sign = (!body.empty() && (body[0] == '-' || body[0] == '+' || body[0] == ' ')) ? 1 : 0;
         out.append(body.substr(0, sign));
@@ -132,17 +132,17 @@ void pad(std::string& out, std::string_view body, const Spec& spec) {
 
 // The rare forms (precision on integers, %f with a precision other than 6, %f padded
 // with zeros and non-finite values) are handed to snprintf so they stay exact.
-void formatRare(std::string& out, const Spec& spec, const FormatArg& arg) {
+void formatRare(std::string& out, const Directive& d, const FormatArg& arg) {
     char fmt[32];
     char* f = fmt;
     *f++ = '%';
-    if (spec.left) *f++ = '-';
-    if (spec.zero) *f++ = '0';
-    if (spec.plus) *f++ = '+';
-    if (spec.space) *f++ = ' ';
-    if (spec.width >= 0) f += std::snprintf(f, 12, "%d", spec.width);
-    if (spec.precision >= 0) f += std::snprintf(f, 12, ".%d", spec.precision);
-    if (spec.conv == 'f') {
+    if (d.left) *f++ = '-';
+    if (d.zero) *f++ = '0';
+    if (d.plus) *f++ = '+';
+    if (d.space) *f++ = ' ';
+    if (d.width >= 0) f += std::snprintf(f, 12, "%d", d.width);
+    if (d.precision >= 0) f += std::snprintf(f, 12, ".%d", d.precision);
+    if (d.conv == 'f') {
         *f++ = 'f';
         *f = 0;
         double v = arg.kind == FormatArg::Kind::Real ? arg.d
@@ -157,7 +157,7 @@ void formatRare(std::string& out, const Spec& spec, const FormatArg& arg) {
     }
     *f++ = 'l';
     *f++ = 'l';
-    *f++ = spec.conv;
+    *f++ = d.conv;
     *f = 0;
     long long v = arg.kind == FormatArg::Kind::Signed ? arg.i : static_cast<long long>(arg.u);
     int n = std::snprintf(nullptr, 0, fmt, v);
@@ -167,19 +167,19 @@ void formatRare(std::string& out, const Spec& spec, const FormatArg& arg) {
     out.resize(at + static_cast<std::size_t>(n));
 }
 
-void formatOne(std::string& out, const Spec& spec, const FormatArg& arg) {
+void formatOne(std::string& out, const Directive& d, const FormatArg& arg) {
     char buf[kMaxNumberText + 4];
     char* end = buf;
-    switch (spec.conv) {
+    switch (d.conv) {
     case 'd':
     case 'i': {
         std::int64_t v = arg.kind == FormatArg::Kind::Signed ? arg.i
                          : arg.kind == FormatArg::Kind::Real ? static_cast<std::int64_t>(arg.d)
                                                              : static_cast<std::int64_t>(arg.u);
-        if (spec.longs == 0) v = spec.half ? static_cast<short>(v) : static_cast<int>(v);
-        if (spec.precision >= 0) return formatRare(out, spec, FormatArg(v));
-        if (v >= 0 && spec.plus) *end++ = '+';
-        else if (v >= 0 && spec.space) *end++ = ' ';
+        if (d.longs == 0) v = d.half ? static_cast<short>(v) : static_cast<int>(v);
+        if (d.precision >= 0) return formatRare(out, d, FormatArg(v));
+        if (v >= 0 && d.plus) *end++ = '+';
+        else if (v >= 0 && d.space) *end++ = ' ';
         end = writeSigned(end, v);
         break;
     }
@@ -189,17 +189,17 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg& arg) {
         std::uint64_t v = arg.kind == FormatArg::Kind::Signed ? static_cast<std::uint64_t>(arg.i)
                           : arg.kind == FormatArg::Kind::Real ? static_cast<std::uint64_t>(arg.d)
                                                               : arg.u;
-        if (spec.longs == 0) v = spec.half ? static_cast<unsigned short>(v) : static_cast<unsigned>(v);
-        if (spec.precision >= 0) return formatRare(out, spec, FormatArg(v));
-        end = spec.conv == 'u' ? writeUnsigned(end, v) : writeHex(end, v, spec.conv == 'X');
+        if (d.longs == 0) v = d.half ? static_cast<unsigned short>(v) : static_cast<unsigned>(v);
+        if (d.precision >= 0) return formatRare(out, d, FormatArg(v));
+        end = d.conv == 'u' ? writeUnsigned(end, v) : writeHex(end, v, d.conv == 'X');
         break;
     }
     case 'f': {
         double v = arg.kind == FormatArg::Kind::Real ? arg.d
                    : arg.kind == FormatArg::Kind::Signed ? static_cast<double>(arg.i)
                                                          : static_cast<double>(arg.u);
-        if ((spec.precision >= 0 && spec.precision != 6) || spec.plus || spec.space || !std::isfinite(v))
-            return formatRare(out, spec, FormatArg(v));
+        if ((d.precision >= 0 && d.precision != 6) || d.plus || d.space || !std::isfinite(v))
+            return formatRare(out, d, FormatArg(v));
         end = writeFixed6(end, v);
         break;
     }
@@ -208,14 +208,14 @@ void formatOne(std::string& out, const Spec& spec, const FormatArg& arg) {
         break;
     case 's': {
         std::string_view s = arg.s;
-        if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < s.size()) s = s.substr(0, spec.precision);
-        return pad(out, s, spec);
+        if (d.precision >= 0 && static_cast<std::size_t>(d.precision) < s.size()) s = s.substr(0, d.precision);
+        return pad(out, s, d);
     }
     default:
         assert(false && "unsupported conversion");
         return;
     }
-    pad(out, std::string_view(buf, static_cast<std::size_t>(end - buf)), spec);
+    pad(out, std::string_view(buf, static_cast<std::size_t>(end - buf)), d);
 }
 
 }  // namespace
@@ -236,34 +236,34 @@ void appendFormatArgs(std::string& out, std::string_view fmt, const FormatArg* a
             ++i;
             continue;
         }
-        Spec spec;
+        Directive d;
         for (; i < fmt.size(); ++i) {
             char c = fmt[i];
-            if (c == '-') spec.left = true;
-            else if (c == '0') spec.zero = true;
-            else if (c == '+') spec.plus = true;
-            else if (c == ' ') spec.space = true;
+            if (c == '-') d.left = true;
+            else if (c == '0') d.zero = true;
+            else if (c == '+') d.plus = true;
+            else if (c == ' ') d.space = true;
             else break;
         }
         while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') {
-            spec.width = (spec.width < 0 ? 0 : spec.width * 10) + (fmt[i] - '0');
+            d.width = (d.width < 0 ? 0 : d.width * 10) + (fmt[i] - '0');
             ++i;
         }
         if (i < fmt.size() && fmt[i] == '.') {
             ++i;
-            spec.precision = 0;
-            while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') spec.precision = spec.precision * 10 + (fmt[i++] - '0');
+            d.precision = 0;
+            while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') d.precision = d.precision * 10 + (fmt[i++] - '0');
         }
         while (i < fmt.size() && (fmt[i] == 'l' || fmt[i] == 'h' || fmt[i] == 'z')) {
-            if (fmt[i] == 'h') spec.half = true;
-            else ++spec.longs;
+            if (fmt[i] == 'h') d.half = true;
+            else ++d.longs;
             ++i;
         }
         if (i >= fmt.size()) return;
-        spec.conv = fmt[i++];
+        d.conv = fmt[i++];
         assert(next < count && "fewer arguments than conversions");
         if (next >= count) return;
-        formatOne(out, spec, args[next++]);
+        formatOne(out, d, args[next++]);
     }
 }
 
