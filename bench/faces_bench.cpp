@@ -18,33 +18,8 @@
 #include "faces/face_index_pass.h"
 #include "faces/strip_restart.h"
 
-// Every heap allocation of the program, so a benchmark can count its own.
-namespace {
-std::atomic<std::uint64_t> allocations{0};
-std::atomic<std::uint64_t> largeAllocations{0};
-constexpr std::size_t kLarge = 4096;
-
-void* counted(std::size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (n >= kLarge) largeAllocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(n == 0 ? 1 : n);
-}
-}  // namespace
-
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/counting_allocator.h"
+#include "support/silent_panel.h"
 
 namespace {
 
@@ -54,14 +29,7 @@ constexpr std::uint32_t kIndexCount = 10000000;
 constexpr std::uint32_t kStripLength = 200;
 constexpr std::uint32_t kIndicesPerGroup = 500;
 
-class SilentPanel : public Panel {
-public:
-    std::string text(int) const override { return {}; }
-    void setText(int, std::string_view) override {}
-    void addResult(std::string_view) override {}
-    void clearResults() override {}
-    void showMessage(std::string_view) override {}
-};
+using bench::SilentPanel;
 
 // 10 million little-endian words of every width from 1 to 5 digits; with markers when
 // strips is set.
@@ -145,10 +113,10 @@ void BM_ListFaceLinesPass(benchmark::State& state) {
     SilentPanel panel;
     TextOut out;
     out.open("/dev/null");
-    std::uint64_t before = allocations.load();
+    std::uint64_t before = bench::allocations.load();
     for (auto _ : state) faceIndexPass(ws, model, &out, 0, kIndexCount, FaceMode::Write, false, panel);
     state.counters["allocations_per_pass"] =
-        static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations());
+        static_cast<double>(bench::allocations.load() - before) / static_cast<double>(state.iterations());
     out.close();
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kIndexCount);
 }
@@ -161,11 +129,11 @@ void BM_RestartStripConversion(benchmark::State& state) {
     std::uint64_t large = 0;
     for (auto _ : state) {
         StripScratch scratch;
-        const std::uint64_t before = allocations.load();
-        const std::uint64_t beforeLarge = largeAllocations.load();
+        const std::uint64_t before = bench::allocations.load();
+        const std::uint64_t beforeLarge = bench::largeAllocations.load();
         const auto result = convertRestartStrips(model, 0, kIndexCount, false, scratch, kRestartMarker, panel);
-        total += allocations.load() - before;
-        large += largeAllocations.load() - beforeLarge;
+        total += bench::allocations.load() - before;
+        large += bench::largeAllocations.load() - beforeLarge;
         if (result != StripConversion::Converted) {
             state.SkipWithError("conversion failed");
             return;

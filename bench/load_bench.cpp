@@ -10,18 +10,11 @@
 
 #include "core/model_buffer.h"
 #include "core/model_loading.h"
-#include "core/panel.h"
+#include "support/silent_panel.h"
 
 namespace {
 
-class SilentPanel : public nimbrel::Panel {
-public:
-    std::string text(int) const override { return {}; }
-    void setText(int, std::string_view) override {}
-    void addResult(std::string_view) override {}
-    void clearResults() override {}
-    void showMessage(std::string_view text) override { std::fprintf(stderr, "%.*s\n", int(text.size()), text.data()); }
-};
+using bench::SilentPanel;
 
 const std::string& modelFile() {
     static const std::string path = [] {

@@ -22,19 +22,8 @@
 #include "vertices/vertex_lines.h"
 
 // Counts every allocation, so the run can show that writing records allocates nothing per record.
-static std::atomic<std::uint64_t> allocations{0};
-
-static void* countedAllocation(std::size_t n) {
-    ++allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n) { return countedAllocation(n); }
-void* operator new[](std::size_t n) { return countedAllocation(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/counting_allocator.h"
+#include "support/silent_panel.h"
 
 namespace {
 
@@ -44,17 +33,7 @@ constexpr std::uint32_t kRecords = 5000000;
 constexpr std::uint8_t kFvfSize = 20;
 constexpr std::uint8_t kUvPos = 12;
 
-class SilentPanel : public Panel {
-public:
-    std::string text(int) const override { return {}; }
-    void setText(int, std::string_view) override {}
-    void addResult(std::string_view) override {}
-    void clearResults() override {}
-    void showMessage(std::string_view text) override {
-        std::fprintf(stderr, "unexpected message: %.*s\n", static_cast<int>(text.size()), text.data());
-        std::abort();
-    }
-};
+using bench::SilentPanel;
 
 struct Fixture {
     ModelBuffer model{std::size_t{kRecords} * kFvfSize};
@@ -137,12 +116,12 @@ void verifyIdenticalOutput() {
 }
 
 void BM_FloatRecordsWithUVs_writeVertexLines(benchmark::State& state) {
-    std::uint64_t before = allocations.load();
+    std::uint64_t before = bench::allocations.load();
     for (auto _ : state) writeWithNimbrel("/dev/null");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kRecords);
     // A handful per run (the output buffer, the path), none per record.
     state.counters["allocs_per_run"] =
-        static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations());
+        static_cast<double>(bench::allocations.load() - before) / static_cast<double>(state.iterations());
 }
 
 void BM_FloatRecordsWithUVs_fprintf(benchmark::State& state) {
