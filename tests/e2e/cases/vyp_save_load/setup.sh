@@ -1,17 +1,5 @@
-# A quad of two triangles, in two layouts:
-#   0x00 Word indices 0 1 2 0 2 3
-#   0x10 four Float records of 20 bytes: position, UV at 12
-#   0x60 packed ShortAll positions (1/256 units)   0x78 packed word UVs
-python3 - <<'PY'
-import struct
-b = struct.pack('<6H', 0, 1, 2, 0, 2, 3) + b'\0' * 4
-for p, t in (((0, 0, 0), (0, 0)), ((1, 0, 0), (1, 0)), ((1, 1, 0), (1, 1)), ((0, 1, 0), (0, 1))):
-    b += struct.pack('<5f', *p, *t)
-b += struct.pack('<12h', 0, 0, 0, 256, 0, 0, 256, 256, 0, 0, 256, 0)
-b += struct.pack('<8H', 0, 0, 0x8000, 0, 0x8000, 0x8000, 0, 0x8000)
-assert len(b) == 0x88
-open("model.bin", 'wb').write(b)
-PY
+# The quad of models/quad_two_layouts.py.
+python3 "$CASE_DIR/../../models/quad_two_layouts.py" model.bin
 printf '0x0 6\nVb0\n0x78\n0x60 4\n020400\n0x78 255\n\n' > seq_0.vyp
 printf '0x0 6\nVb1\n20 12\n0x10 4\n030000\n0x0 255\n\n' > bad_0.vyp
 printf '0x0 6\nVb1\n20 12\n0x10 4\n' > cut_0.vyp
