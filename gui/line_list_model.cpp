@@ -15,12 +15,18 @@ LineListModel::LineListModel(const QFont& font, QObject* parent)
     : QAbstractListModel(parent), metrics_(font) {}
 
 void LineListModel::append(std::string_view line) {
-    lines_.emplace_back(line);
+    text_.insert(text_.end(), line.begin(), line.end());
+    ends_.push_back(text_.size());
     noteWidth(line);
     if (!flushQueued_) {
         flushQueued_ = true;
         QTimer::singleShot(0, this, &LineListModel::flush);
     }
+}
+
+std::string_view LineListModel::line(std::size_t index) const {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_.data() + begin, ends_[index] - begin);
 }
 
 // Measuring every line would cost more than storing it; the line with the most bytes
@@ -33,8 +39,10 @@ void LineListModel::noteWidth(std::string_view line) {
 
 void LineListModel::clear() {
     beginResetModel();
-    lines_.clear();
-    lines_.shrink_to_fit();
+    text_.clear();
+    text_.shrink_to_fit();
+    ends_.clear();
+    ends_.shrink_to_fit();
     announced_ = 0;
     longestBytes_ = 0;
     widestLine_ = 0;
@@ -50,7 +58,7 @@ void LineListModel::setMinimumWidth(int pixels) {
 
 void LineListModel::flush() {
     flushQueued_ = false;
-    const int total = static_cast<int>(lines_.size());
+    const int total = static_cast<int>(ends_.size());
     if (total == announced_) return;
     beginInsertRows(QModelIndex(), announced_, total - 1);
     announced_ = total;
@@ -63,8 +71,8 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= announced_) return {};
     switch (role) {
     case Qt::DisplayRole: {
-        const std::string& line = lines_[static_cast<std::size_t>(index.row())];
-        return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        std::string_view text = line(static_cast<std::size_t>(index.row()));
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     case Qt::SizeHintRole: return QSize(std::max(widestLine_ + kRowPadding, minimumWidth_), metrics_.height());
     default: return {};

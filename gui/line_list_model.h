@@ -27,8 +27,9 @@ public:
     void setMinimumWidth(int pixels);
     /// Announces the lines appended since the last flush.
     void flush();
-    /// Every line, pending ones included.
-    const std::vector<std::string>& lines() const { return lines_; }
+    /// Number of lines, pending ones included.
+    std::size_t lineCount() const { return ends_.size(); }
+    std::string_view line(std::size_t index) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -36,7 +37,9 @@ public:
 private:
     void noteWidth(std::string_view line);
 
-    std::vector<std::string> lines_;
+    // All lines end to end in one block, so a million lines cost no million allocations.
+    std::vector<char> text_;
+    std::vector<std::size_t> ends_;
     int announced_ = 0;
     bool flushQueued_ = false;
     QFontMetrics metrics_;

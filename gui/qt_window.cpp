@@ -32,8 +32,6 @@ namespace {
 
 QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-const std::vector<std::string> kNoLines;
-
 // "*.*" means every file where the dialog came from; here it would hide names without a dot.
 // Extensions match in any letter case, as they did there.
 QString dialogFilter(std::string_view filterName, std::string_view pattern) {
@@ -181,9 +179,11 @@ LineListModel* QtWindow::listModel(int listId) const { return lookup(lists_, lis
 
 QListView* QtWindow::listView(int listId) const { return listModel(listId) ? qobject_cast<QListView*>(control(listId)) : nullptr; }
 
-const std::vector<std::string>& QtWindow::lines(int listId) const {
-    LineListModel* model = listModel(listId);
-    return model ? model->lines() : kNoLines;
+std::vector<std::string> QtWindow::lines(int listId) const {
+    std::vector<std::string> out;
+    if (LineListModel* model = listModel(listId))
+        for (std::size_t i = 0; i < model->lineCount(); ++i) out.emplace_back(model->line(i));
+    return out;
 }
 
 void QtWindow::runCommand(std::uint32_t commandWord) {

@@ -48,7 +48,7 @@ public:
 
     const BaseUnits& baseUnits() const { return units_; }
     /// Every line of a list, the ones not yet shown included.
-    const std::vector<std::string>& lines(int listId) const;
+    std::vector<std::string> lines(int listId) const;
     QWidget* control(int id) const;
     QLabel* label(Label label) const;
     QAction* menuAction(int id) const;

@@ -86,8 +86,10 @@ private slots:
         // wordpad and notepad present, the viewer missing: the start-up shows one message.
         appDir_ = file("app");
         std::filesystem::create_directories(appDir_);
-        writeBytes(appDir_ / "wordpad", "#!/bin/sh\n");
-        writeBytes(appDir_ / "notepad", "#!/bin/sh\n");
+        for (const char* tool : {"wordpad", "notepad"}) {
+            writeBytes(appDir_ / tool, "#!/bin/sh\n");
+            std::filesystem::permissions(appDir_ / tool, std::filesystem::perms::owner_all);
+        }
         // Two triangles over four vertices: 16-bit indices 0 1 2 2 1 3, then 4 float vertices.
         std::string model("\x00\x00\x01\x00\x02\x00\x02\x00\x01\x00\x03\x00", 12);
         const float vertices[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
