@@ -172,6 +172,12 @@ private slots:
         QCOMPARE(w.text(cmd::kFormatCombo), std::string("HF_all"));
         QTest::keyClicks(combo->lineEdit(), "x");
         QVERIFY(words.empty());
+        // Choosing the item already shown is still a choice.
+        WindowDriver driver(w, answerer);
+        QVERIFY(driver.run("select 8 2\nselect 8 2\nselect 8 0\n"));
+        const std::uint32_t chosen = cmd::kFormatCombo | std::uint32_t{cmd::kSelectionChanged} << 16;
+        QCOMPARE(words, (std::vector<std::uint32_t>{chosen, chosen, chosen}));
+        QCOMPARE(w.selectedItem(cmd::kFormatCombo), 0);
     }
 
     void scriptGivesTheSameResultsAsTheHeadlessWindow() {
@@ -284,8 +290,18 @@ private slots:
             QVERIFY(s.show());
             s.ws.stripScratch.indices.reset(new unsigned short[6], boost::checked_array_deleter<unsigned short>());
             s.ws.stripScratch.stripIndexCount = 6;
-            if (viaMenu) s.window.menuAction(cmd::kExit)->trigger();
-            else s.window.close();
+            if (viaMenu) {
+                s.window.menuAction(cmd::kExit)->trigger();
+            } else {
+                // Closed while a command runs, the window goes once the command is done.
+                bool stillOpen = false;
+                s.window.setCommandHandler([&](std::uint32_t) {
+                    s.window.close();
+                    stillOpen = s.window.isVisible() && s.closes == 0;
+                });
+                s.window.deliverCommand(cmd::kFIri);
+                QVERIFY(stillOpen);
+            }
             QTRY_VERIFY(!s.window.isVisible());
             QCOMPARE(s.closes, 1);
             QVERIFY(!s.ws.stripScratch.indices);
@@ -315,6 +331,17 @@ private slots:
         // A second window of the same user does not take the socket from the first.
         CommandServer second([](std::uint32_t) {});
         QVERIFY(!second.listen(error));
+
+        // A command from outside waits for the running one instead of cutting into it.
+        std::vector<std::string> order;
+        s.window.setCommandHandler([&](std::uint32_t word) {
+            order.push_back("start " + std::to_string(word));
+            if (word == 1) s.window.deliverCommand(2);
+            order.push_back("end " + std::to_string(word));
+        });
+        s.window.deliverCommand(1);
+        QTRY_COMPARE(order.size(), std::size_t{4});
+        QCOMPARE(order, (std::vector<std::string>{"start 1", "end 1", "start 2", "end 2"}));
 
         sender.start(program, {"--send", "nine"});
         QVERIFY(sender.waitForFinished(10000));
