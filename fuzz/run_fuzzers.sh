@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses in build-fuzz and runs each for SECONDS (default 60), one
-# process each, niced. New inputs collect in build-fuzz/corpus/<harness>; a crashing input
+# process each (no -jobs: that would fork a child that logs to ./fuzz-N.log), niced. New inputs collect in build-fuzz/corpus/<harness>; a crashing input
 # lands in build-fuzz/findings/<harness>/ and ends the run with status 1. Copy such an
 # input into fuzz/regressions/<harness>/ once its fault is fixed.
 #   fuzz/run_fuzzers.sh [SECONDS] [HARNESS...]
@@ -29,7 +29,7 @@ for h in "${harnesses[@]}"; do
   # New inputs go to the first folder; the repo's seeds and regressions are read only.
   if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
        nice -n 10 "$build/bin/${h}_fuzzer" "${dict[@]}" -max_total_time="$seconds" \
-       -workers=1 -jobs=1 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+       -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
        -artifact_prefix="$findings/" "$work" "$root/fuzz/corpus/$h" "$root/fuzz/regressions/$h" \
        2> "$build/$h.log"; then
     echo "   finding: see $build/$h.log and $findings/"
