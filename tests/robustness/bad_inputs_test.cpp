@@ -98,6 +98,21 @@ TEST(ChangingModel, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
     EXPECT_EQ(panel.messages.size(), 1u);
 }
 
+// Found by the session harness: a private buffer took any file below the process limit
+// and the read ran past its end.
+TEST(ModelNames, AFileLargerThanItsBufferIsRefused) {
+    TempDir dir;
+    testing::writeFile("fits.bin", std::string(15, 'F'));
+    testing::writeFile("large.bin", std::string(16, 'L'));
+    ModelBuffer model(16);
+    RecordingPanel panel;
+    EXPECT_EQ(loadModelFile(model, "fits.bin", panel), 15u);
+    EXPECT_TRUE(panel.messages.empty());
+    EXPECT_EQ(loadModelFile(model, "large.bin", panel), 0u);
+    EXPECT_EQ(panel.messages, std::vector<std::string>{"error: file > 124 MB. Nicht akzeptiert..."});
+    EXPECT_EQ(model.size(), 0u);
+}
+
 // Linux names may hold the characters a lookup pattern treats as wildcards.
 TEST(ModelNames, ANameWithPatternCharactersOpensThatFile) {
     TempDir dir;
