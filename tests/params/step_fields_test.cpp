@@ -71,7 +71,9 @@ TEST(StepFields, StepOneChecksEmptyFieldsAddressAndCount) {
             ASSERT_EQ(f.panel.messages.size(), 1u);
             EXPECT_EQ(f.panel.messages[0], row.message);
         }
-        if (row.storedStart) EXPECT_EQ(f.ws.faceIndexStart, row.storedStart) << "kept even after a failure";
+        if (row.storedStart) {
+            EXPECT_EQ(f.ws.faceIndexStart, row.storedStart) << "kept even after a failure";
+        }
     }
 }
 
@@ -112,8 +114,11 @@ TEST(StepFields, StepTwoRangesAndMixedMode) {
         f.panel.fields[30] = row.uvStart;
         f.panel.fields[31] = row.uvSize;
         EXPECT_EQ(readStepTwoFields(f.ws, f.model, f.panel, row.vb), row.ok);
-        if (row.ok) EXPECT_TRUE(f.panel.messages.empty());
-        else ASSERT_EQ(f.panel.messages, std::vector<std::string>{row.message});
+        if (row.ok) {
+            EXPECT_TRUE(f.panel.messages.empty());
+        } else {
+            ASSERT_EQ(f.panel.messages, std::vector<std::string>{row.message});
+        }
     }
     Fixture seq;
     seq.panel.fields[4] = "1a0";
