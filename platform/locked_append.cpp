@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 namespace nimbrel::platform {
 
@@ -67,13 +69,21 @@ FileAppend appendFileLocked(const std::string& sourcePath, int fd) {
     if (source.get() < 0 || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return FileAppend::SourceMissing;
     char chunk[kChunk];
-    for (;;) {
-        const ssize_t got = ::read(source.get(), chunk, sizeof chunk);
+    // The output itself, through a link: only the bytes it held at the start, or the copy
+    // would read what it appends until the disk is full.
+    struct stat out {};
+    const bool self = ::fstat(fd, &out) == 0 && out.st_dev == info.st_dev && out.st_ino == info.st_ino;
+    std::uint64_t left = self ? static_cast<std::uint64_t>(info.st_size) : UINT64_MAX;
+    while (left > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, sizeof chunk));
+        const ssize_t got = ::read(source.get(), chunk, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return FileAppend::ReadFailed;
-        if (got == 0) return FileAppend::Copied;
+        if (got == 0) break;
         if (!appendLocked(fd, chunk, static_cast<std::size_t>(got))) return FileAppend::WriteFailed;
+        left -= static_cast<std::uint64_t>(got);
     }
+    return FileAppend::Copied;
 }
 
 }  // namespace nimbrel::platform
