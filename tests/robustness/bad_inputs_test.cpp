@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -134,6 +136,34 @@ TEST(ModelNames, ANameWithPatternCharactersOpensThatFile) {
         EXPECT_EQ(model.byteAt(0), c.first);
     }
     EXPECT_TRUE(panel.messages.empty());
+}
+
+// FIs.txt linked to the file being written: the copy reads what it appends. It must end
+// with one copy of what was there, not grow until the disk is full. The child's file-size
+// limit and alarm keep a regression from filling this disk or hanging the run.
+std::string fakeFacesFromTheOutputItself() {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    ::alarm(30);
+    Session s;
+    testing::openQuad(s, "model.bin");
+    s.click(21);
+    s.click(21);  // "Fake": faces from FIs.txt
+    s.click(16);
+    if (!s.window.messages().empty()) return "message: " + s.window.messages()[0];
+    const std::string obj = testing::readFile("test.obj");
+    const std::size_t half = obj.size() / 2;
+    if (obj.size() % 2 != 0 || obj.substr(0, half) != obj.substr(half))
+        return "test.obj is not its first part twice: " + std::to_string(obj.size()) + " bytes";
+    return "";
+}
+
+TEST(FakeFaces, AFaceFileLinkedToTheOutputIsCopiedOnce) {
+    TempDir dir;
+    testing::writeFile("model.bin", testing::quadModel());
+    fs::create_symlink("test.obj", "FIs.txt");
+    EXPECT_EQ(testing::inChild(fakeFacesFromTheOutputItself), "");
 }
 
 TEST(VypFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
