@@ -30,6 +30,7 @@ def open_(name): return bytes([5, NAMES.index(name)])
 def send(i): return bytes([6, SEND.index(i)])
 def write(name, text): t = text.encode(); return bytes([7, NAMES.index(name), len(t)]) + t
 def folder(name): return bytes([7, NAMES.index(name), 0xFF])
+def full_disk(name): return bytes([7, NAMES.index(name), 0xFE])
 
 
 def session(model, *ops):
@@ -75,6 +76,9 @@ def main():
                                  write('CAD_ATSV_16_VYP.txt', '@model_0.vyp @model_1.vyp\n'), send(9999)),
             'fake_faces': session(model, *box, click(21), click(21), write('FIs.txt', 'f 1 2 3\n'), click(16),
                                   click(18), click(17), click(9073)),
+            'full_disk': session(model, full_disk('test.obj'), full_disk('model_0.obj'), full_disk('model_0.vyp'),
+                                 *box, click(16), click(9073), click(9075), click(35), click(24), click(21), click(21),
+                                 full_disk('FIs.txt'), click(16), click(17)),
             'strips': session(model, field(2, 'b0'), field(3, '8'), click(18), click(19),
                               field(4, '10'), field(5, '6'), select(2), field(6, 'c0'), field(7, '4'),
                               click(9), click(10), click(11), click(16), click(9073)),

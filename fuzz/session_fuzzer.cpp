@@ -27,10 +27,12 @@ Folders& folders() {
     return f;
 }
 
+constexpr const char* kKindNames[] = {"file ", "folder ", "link to /dev/full "};
+
 void printInput(const SessionInput& input) {
     std::cerr << "# model: " << input.model.size() << " bytes\n";
     for (const auto& file : input.files)
-        std::cerr << "# " << (file.isFolder ? "folder " : "file ") << file.name << ": " << file.bytes.size()
+        std::cerr << "# " << kKindNames[static_cast<int>(file.kind)] << file.name << ": " << file.bytes.size()
                   << " bytes\n";
     std::cerr << input.script;
 }
@@ -56,8 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& file : input.files) {
         std::error_code ec;
         std::filesystem::remove_all(f.session.path() / file.name, ec);
-        if (file.isFolder) std::filesystem::create_directory(f.session.path() / file.name, ec);
-        else writeBytes(f.session.path() / file.name, file.bytes);
+        const auto path = f.session.path() / file.name;
+        switch (file.kind) {
+        case PreparedFile::Kind::File: writeBytes(path, file.bytes); break;
+        case PreparedFile::Kind::Folder: std::filesystem::create_directory(path, ec); break;
+        // Every write to it fails: the commands' error paths.
+        case PreparedFile::Kind::FullDisk: std::filesystem::create_symlink("/dev/full", path, ec); break;
+        }
     }
 
     ModelBuffer model(kMaxSessionModel + 1);

@@ -108,8 +108,9 @@ SessionInput decodeSessionInput(const std::uint8_t* data, std::size_t size, cons
             PreparedFile file;
             file.name = pick(kNames, in.byte());
             std::uint8_t length = in.byte();
-            file.isFolder = length == 0xFF;
-            if (!file.isFolder) file.bytes = expandFolder(in.bytes(length % (kMaxFileBytes + 1)), folder);
+            if (length == 0xFF) file.kind = PreparedFile::Kind::Folder;
+            else if (length == 0xFE) file.kind = PreparedFile::Kind::FullDisk;
+            else file.bytes = expandFolder(in.bytes(length % (kMaxFileBytes + 1)), folder);
             // The model itself stays the bytes above.
             if (file.name != kSessionModel) session.files.push_back(std::move(file));
             break;

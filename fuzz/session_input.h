@@ -7,10 +7,12 @@
 
 namespace nimbrel::fuzzing {
 
-/// A file or folder the session finds beside the model before its script starts.
+/// A file, folder or link to /dev/full the session finds beside the model before its
+/// script starts.
 struct PreparedFile {
+    enum class Kind { File, Folder, FullDisk };
     std::string name;
-    bool isFolder = false;
+    Kind kind = Kind::File;
     std::string bytes;
 };
 
