@@ -92,7 +92,9 @@ void runFileList(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     std::ifstream list;
-    if (platform::fileExists(kFileList)) list.open(kFileList, std::ios::binary);
+    // A regular file only: /dev/zero or /dev/full under that name is one endless word, and
+    // a named pipe blocks the open until someone writes.
+    if (platform::fileLookup(kFileList)) list.open(kFileList, std::ios::binary);
     if (!list.is_open()) {
         w.showMessage(" Filelist not found!");
         return;
