@@ -166,6 +166,28 @@ TEST(FakeFaces, AFaceFileLinkedToTheOutputIsCopiedOnce) {
     EXPECT_EQ(testing::inChild(fakeFacesFromTheOutputItself), "");
 }
 
+// Found by the session harness: the file list linked to /dev/full was read as one endless
+// word until memory ran out; a named pipe would block the run. The alarm ends a regression.
+std::string fileListThatIsNoFile() {
+    ::alarm(30);
+    std::string failures;
+    for (const char* kind : {"device", "pipe"}) {
+        fs::remove("CAD_ATSV_16_VYP.txt");
+        if (std::string(kind) == "device") fs::create_symlink("/dev/full", "CAD_ATSV_16_VYP.txt");
+        else if (::mkfifo("CAD_ATSV_16_VYP.txt", 0644) != 0) return "no fifo";
+        Session s;
+        s.send(9999);
+        if (s.window.messages() != std::vector<std::string>{" Filelist not found!"})
+            failures += std::string(kind) + ": not refused\n";
+    }
+    return failures;
+}
+
+TEST(FileList, ADeviceOrAPipeIsNoFileList) {
+    TempDir dir;
+    EXPECT_EQ(testing::inChild(fileListThatIsNoFile), "");
+}
+
 TEST(VypFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
     TempDir dir;
     testing::writeFile("model.bin", testing::quadModel());
