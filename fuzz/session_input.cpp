@@ -59,10 +59,14 @@ std::string lineText(std::string_view raw) {
     return text;
 }
 
+// Paths in a prepared file (the file list names folders the run changes into, and the
+// next command writes test.obj there) must stay inside the session folder: '@' and '/'
+// both become "folder/", and ".." loses a dot.
 std::string expandFolder(std::string_view raw, const std::string& folder) {
     std::string text;
     for (char c : raw) {
-        if (c == '@') text += folder + "/";
+        if (c == '@' || c == '/') text += folder + "/";
+        else if (c == '.' && !text.empty() && text.back() == '.') continue;
         else text += c;
     }
     return text;

@@ -32,8 +32,9 @@ inline constexpr std::size_t kMaxSessionModel = 512;
 
 /// Layout: two bytes (little endian) give the model length (capped by kMaxSessionModel and
 /// the bytes left), the model bytes follow, then one operation per leading byte until the
-/// input ends. `folder` is the absolute session folder; '@' in a prepared file's text
-/// becomes "folder/", so a file list can name files by full path.
+/// input ends. `folder` is the absolute session folder; '@' and '/' in a prepared file's
+/// text become "folder/" and ".." becomes ".", so a file list names files by full path
+/// and never a folder outside the session's.
 SessionInput decodeSessionInput(const std::uint8_t* data, std::size_t size, const std::string& folder);
 
 }  // namespace nimbrel::fuzzing
