@@ -1,6 +1,7 @@
 # Nimbrel: `make run` and `make test` work on a fresh Debian 12 machine as root.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
 JOBS       ?= 2
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
@@ -10,7 +11,7 @@ PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            qt6-base-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev libgl1-mesa-dri \
            xvfb xauth clang libclang-rt-14-dev
 
-.PHONY: all deps build run test test-fast asan fuzz bench clean
+.PHONY: all deps build run test asan fuzz bench clean
 
 all: build
 
@@ -24,7 +25,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DNIMBREL_WERROR=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DNIMBREL_WERROR=ON -DNIMBREL_BENCH=OFF $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -42,11 +43,14 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-bench: build
-	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b; done
+# Benchmarks are timed in an optimised build of their own.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBREL_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bin/*_bench; do echo "== $$b"; case $$b in *gui*) xvfb-run -a $$b;; *) $$b;; esac; done
 
 fuzz: deps
 	@bash fuzz/run_fuzzers.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz
