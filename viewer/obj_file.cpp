@@ -22,7 +22,9 @@ struct FileCloser {
 // the parser would end the viewer with SIGBUS.
 bool loadObjFile(const std::string& path, ObjMesh& mesh, std::string& error) {
     mesh = ObjMesh();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a pipe under the file's name is refused below instead of hanging
+    // the viewer; for a regular file the flag changes nothing.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
