@@ -91,24 +91,24 @@ void QtWindow::buildMenu() {
 }
 
 void QtWindow::buildControls(QWidget* client) {
-    for (const ControlSpec& spec : controlTable()) {
-        QWidget* widget = createControl(spec, client);
-        if (spec.kind != ControlKind::FocusHolder) {
-            Geometry g = geometryOf(spec, units_.x, units_.y, units_.scrollBarWidth);
+    for (const ControlSpec& control : controlTable()) {
+        QWidget* widget = createControl(control, client);
+        if (control.kind != ControlKind::FocusHolder) {
+            Geometry g = geometryOf(control, units_.x, units_.y, units_.scrollBarWidth);
             // The formula's height of a combobox includes its dropped-down list.
-            if (spec.kind == ControlKind::ComboBox) g.height = widget->sizeHint().height();
+            if (control.kind == ControlKind::ComboBox) g.height = widget->sizeHint().height();
             widget->setGeometry(g.x, g.y, g.width, g.height);
         }
-        widget->setEnabled(spec.enabled);
-        if (spec.label) labels_[*spec.label] = static_cast<QLabel*>(widget);
-        else controls_[spec.id] = widget;
+        widget->setEnabled(control.enabled);
+        if (control.label) labels_[*control.label] = static_cast<QLabel*>(widget);
+        else controls_[control.id] = widget;
     }
 }
 
-QWidget* QtWindow::createControl(const ControlSpec& spec, QWidget* client) {
-    const QString text = toQString(spec.text);
-    const auto word = static_cast<std::uint32_t>(spec.id);
-    switch (spec.kind) {
+QWidget* QtWindow::createControl(const ControlSpec& control, QWidget* client) {
+    const QString text = toQString(control.text);
+    const auto word = static_cast<std::uint32_t>(control.id);
+    switch (control.kind) {
     case ControlKind::FocusHolder: {
         // Takes the keyboard focus so that no edit field holds it; it has no size.
         auto* holder = new QWidget(client);
@@ -124,8 +124,8 @@ QWidget* QtWindow::createControl(const ControlSpec& spec, QWidget* client) {
         view->setUniformItemSizes(true);
         view->setTextElideMode(Qt::ElideNone);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setHorizontalScrollBarPolicy(spec.id == field::kResultsList ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-        lists_[spec.id] = model;
+        view->setHorizontalScrollBarPolicy(control.id == field::kResultsList ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+        lists_[control.id] = model;
         return view;
     }
     case ControlKind::Label: {

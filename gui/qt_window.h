@@ -89,7 +89,7 @@ protected:
 private:
     void buildMenu();
     void buildControls(QWidget* client);
-    QWidget* createControl(const ControlSpec& spec, QWidget* client);
+    QWidget* createControl(const ControlSpec& control, QWidget* client);
     void runCommand(std::uint32_t commandWord);
     void flushLists();
     void fitOuterSize();
