@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -10,6 +7,7 @@
 
 #include "app/control_table.h"
 #include "app/file_search.h"
+#include "support/file_size_limit.h"
 #include "support/session.h"
 #include "support/temp_dir.h"
 
@@ -147,14 +145,10 @@ TEST(SubmeshExport, NeverOverwritesAndGivesTheNumberBackOnFailure) {
 
     // A write that fails half way: message naming the file, no file left, number free.
     s.window.clearMessages();
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    rlimit small = before;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    s.send(cmd::kSubmeshExport);
-    setrlimit(RLIMIT_FSIZE, &before);
+    {
+        testing::FileSizeLimit small(100);
+        s.send(cmd::kSubmeshExport);
+    }
     EXPECT_EQ(s.window.messages(), std::vector<std::string>{"m_0.obj could not be written!\n(Is the disk full?)"});
     EXPECT_FALSE(fs::exists("m_0.obj"));
     EXPECT_EQ(s.ws.submeshCounter, 0);

@@ -2,12 +2,10 @@
 // success, starts no viewer and leaves no cut-off file behind.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 
 #include "robust_support.h"
+#include "support/file_size_limit.h"
 
 namespace nimbrel {
 namespace {
@@ -50,12 +48,7 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     auto check = [&](bool ok, const std::string& what) {
         if (!ok) failures += what + "\n";
     };
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &small);
+    testing::FileSizeLimit small(16);
 
     Session s;
     testing::openQuad(s, (folder / "model.bin").string());
@@ -80,7 +73,7 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     check(s.launcher.starts.empty(), "viewer started");
 
     // Room again: the same numbers are taken, nothing blocks them.
-    setrlimit(RLIMIT_FSIZE, &old);
+    small.lift();
     s.window.clearMessages();
     s.click(9073);
     s.click(9075);
