@@ -5,6 +5,7 @@
 
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/export_steps.h"
 #include "app/file_search.h"
 #include "platform/files.h"
 
@@ -41,6 +42,10 @@ std::string listedModelPath(const std::string& word) {
 }  // namespace
 
 void runChainExport(Context& ctx) {
+    runParameterChain(ctx, [&ctx] { ctx.window.sendCommand(cmd::kSubmeshExport); });
+}
+
+void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     if (!ws.chainHintShown) {
@@ -77,7 +82,7 @@ void runChainExport(Context& ctx) {
         ws.parameterFilePath = prefix + name;
         if (loadParameterSet(ctx)) {
             w.addResult(progress);
-            w.sendCommand(cmd::kSubmeshExport);
+            perFile();
             ++ws.chainCount;
         }
     }

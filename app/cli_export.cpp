@@ -4,13 +4,14 @@
 #include <iostream>
 
 #include "app/control_table.h"
+#include "app/gltf_export.h"
 #include "app/script_runner.h"
 #include "platform/files.h"
 
 namespace nimbrel {
 
 int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
-                    const std::vector<std::string>& vyps) {
+                    const std::vector<std::string>& vyps, ExportKind kind) {
     namespace fs = std::filesystem;
     std::vector<std::string> absoluteVyps;
     for (const auto& vyp : vyps) absoluteVyps.push_back(fs::absolute(vyp).lexically_normal().string());
@@ -31,6 +32,7 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
         return 1;
     }
     bool allWritten = true;
+    std::vector<NamedMesh> chain;
     // Every line the exports add is printed at the end, so a count correction of an
     // early submesh is not lost behind the later ones.
     const std::size_t firstLine = window.lines(field::kResultsList).size();
@@ -41,10 +43,18 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
             allWritten = false;
             continue;
         }
+        if (kind == ExportKind::GlbChain) {
+            if (auto mesh = gltfChainMember(session.context()))
+                chain.push_back(std::move(*mesh));
+            else
+                allWritten = false;
+            continue;
+        }
         auto before = ws.submeshCounter;
-        session.dispatch(cmd::kSubmeshExport);
+        session.dispatch(kind == ExportKind::Glb ? cmd::kGltfExport : cmd::kSubmeshExport);
         if (ws.submeshCounter == before) allWritten = false;
     }
+    if (kind == ExportKind::GlbChain && !writeGltfChain(session.context(), chain)) allWritten = false;
     ws.batchMode = 0;
     const auto& lines = window.lines(field::kResultsList);
     for (std::size_t i = firstLine; i < lines.size(); ++i) out << lines[i] << '\n';

@@ -17,6 +17,8 @@ void runTable(Context& ctx);            // 24
 void runChainExport(Context& ctx);      // 9072
 void runSubmeshExport(Context& ctx);    // 9073
 void runOpenVyp(Context& ctx);          // 9074
+void runGltfExport(Context& ctx);       // 9082
+void runGltfChainExport(Context& ctx);  // 9083
 void runSaveVyp(Context& ctx);          // 9075
 void runFileList(Context& ctx);         // 9999
 

@@ -67,6 +67,8 @@ const MenuItemSpec kMenu[] = {
     {"&File", cmd::kOpen, "&Open...", true},
     {"&File", cmd::kSubmeshExport, "Save&As mesh", false},
     {"&File", cmd::kChainExport, "SaveAs &Mmesh", false},
+    {"&File", cmd::kGltfExport, "Save as &glTF", false},
+    {"&File", cmd::kGltfChainExport, "SaveAs glTF c&hain", false},
     {"&File", 0, "", true},
     {"&File", cmd::kOpenVyp, "Open &VYP", true},
     {"&File", cmd::kSaveVyp, "&Save VYP", false},

@@ -42,6 +42,8 @@ inline constexpr int kChainExport = 9072;
 inline constexpr int kSubmeshExport = 9073;
 inline constexpr int kOpenVyp = 9074;
 inline constexpr int kSaveVyp = 9075;
+inline constexpr int kGltfExport = 9082;
+inline constexpr int kGltfChainExport = 9083;
 inline constexpr int kFileList = 9999;
 /// Notification code of a combobox whose selection changed.
 inline constexpr int kSelectionChanged = 1;

@@ -65,6 +65,8 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kExit: ctx.window.postClose(); return;
     case cmd::kChainExport: return runChainExport(ctx);
     case cmd::kSubmeshExport: return runSubmeshExport(ctx);
+    case cmd::kGltfExport: return runGltfExport(ctx);
+    case cmd::kGltfChainExport: return runGltfChainExport(ctx);
     case cmd::kOpenVyp: return runOpenVyp(ctx);
     case cmd::kSaveVyp: return runSaveVyp(ctx);
     case cmd::kFileList: return runFileList(ctx);

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "app/block_checks.h"
+#include "app/export_steps.h"
 #include "app/commands.h"
 #include "app/face_branch.h"
 #include "core/text_format.h"
@@ -66,16 +68,6 @@ bool applyVertexCountRule(Context& ctx) {
     return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
 }
 
-std::string submeshFileName(Workspace& ws) {
-    std::string name = format("%s_%u", ws.modelPathStem, ws.submeshCounter);
-    if (ws.bigCountMark) name += "_%_";
-    name += ".obj";
-    if (ws.suspectCountMark) {
-        name += 'x';
-        ws.suspectCountMark = 0;
-    }
-    return name;
-}
 
 // False when the records were refused (uvPos too small for the format, with its
 // message): faces without their vertices would make a broken file.
@@ -104,14 +96,14 @@ void abandon(Context& ctx, TextOut& out, bool tell) {
 
 }  // namespace
 
-void runSubmeshExport(Context& ctx) {
+bool prepareSubmeshExport(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     ws.bigCountMark = 0;
     if (!readStepOneFields(ws, ctx.model, w) || !readStepTwoFields(ws, ctx.model, w, ws.vbMode) ||
         !readStepThreeFields(ws, ctx.model, w, false, false))
-        return;
-    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return;
+        return false;
+    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return false;
     if (!ws.batchMode) {
         if (!ws.vbMode && ws.uvBlockStart == 0)
             w.showMessage(
@@ -121,14 +113,38 @@ void runSubmeshExport(Context& ctx) {
     }
     if ((ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) || !shiftedRecordsFit(ctx)) {
         ws.suspectCountMark = 0;  // the mark belongs to the file this export did not write
-        return;
+        return false;
     }
+    return true;
+}
 
-    const std::string name = submeshFileName(ws);
+std::string submeshFileName(Workspace& ws, std::string_view extension) {
+    std::string name = format("%s_%u", ws.modelPathStem, ws.submeshCounter);
+    if (ws.bigCountMark) name += "_%_";
+    const bool suspect = ws.suspectCountMark != 0;
+    ws.suspectCountMark = 0;
+    // An OBJ carries the mark after its extension; other formats keep theirs, so the file
+    // still opens as what it is.
+    if (extension == ".obj") return name + ".obj" + (suspect ? "x" : "");
+    return name + (suspect ? "x" : "") + std::string(extension);
+}
+
+std::optional<std::string> nextSubmeshFile(Context& ctx, std::string_view extension) {
+    if (!prepareSubmeshExport(ctx)) return std::nullopt;
+    std::string name = submeshFileName(ctx.ws, extension);
     if (platform::fileExists(name)) {
-        w.showMessage(name + "\n exists!");
-        return;
+        ctx.window.showMessage(name + "\n exists!");
+        return std::nullopt;
     }
+    return name;
+}
+
+void runSubmeshExport(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    Window& w = ctx.window;
+    const std::optional<std::string> next = nextSubmeshFile(ctx, ".obj");
+    if (!next) return;
+    const std::string& name = *next;
     TextOut out;
     // CreateNew as well: a file that appeared since the check, or one we may not read,
     // is still never replaced.

@@ -15,6 +15,8 @@ constexpr const char* kUsage =
     "usage:\n"
     "  nimbrel-cli run [--app-dir DIR] [--launch] SCRIPT|-   drive the headless window\n"
     "  nimbrel-cli export MODEL VYP...                       export one submesh per .vyp\n"
+    "  nimbrel-cli export --glb MODEL VYP...                 one binary glTF (.glb) per .vyp\n"
+    "  nimbrel-cli export --glb-chain MODEL VYP...           one .glb of all, a mesh per .vyp\n"
     "  nimbrel-cli filelist                                  run the file list in the current folder\n"
     "  nimbrel-cli --help | --version\n";
 
@@ -69,12 +71,18 @@ int main(int argc, char** argv) {
     if (verb == "run") return runCommand(args);
     const std::string appDir = nimbrel::platform::executableDir();
     if (verb == "export") {
+        auto kind = nimbrel::ExportKind::Obj;
+        if (!args.empty() && (args.front() == "--glb" || args.front() == "--glb-chain")) {
+            kind = args.front() == "--glb" ? nimbrel::ExportKind::Glb : nimbrel::ExportKind::GlbChain;
+            args.erase(args.begin());
+        }
         if (args.size() < 2) {
             std::cerr << kUsage;
             return 2;
         }
         std::vector<std::string> vyps(args.begin() + 1, args.end());
-        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), vyps);
+        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), vyps,
+                                        kind);
     }
     if (verb == "filelist" && args.empty())
         return nimbrel::runFileListCommand(std::cout, nimbrel::ModelBuffer::process(), appDir);
