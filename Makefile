@@ -9,9 +9,13 @@ CMAKE_FLAGS ?=
 PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            libgtest-dev libgmock-dev libbenchmark-dev libboost-dev \
            qt6-base-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev libgl1-mesa-dri \
-           xvfb xauth clang libclang-rt-14-dev
+           xvfb xauth clang libclang-rt-14-dev \
+           libtinygltf-dev nlohmann-json3-dev nodejs npm
 
-.PHONY: all deps build run test asan fuzz bench clean
+# The Khronos glTF Validator the glTF tests check every written .glb with.
+GLTF_VALIDATOR = gltf-validator@2.0.0-dev.3.10
+
+.PHONY: all deps build validator run test asan fuzz bench clean
 
 all: build
 
@@ -30,10 +34,14 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+validator: deps $(BUILD)/build.ninja
+	@[ -f $(BUILD)/gltf-validator/node_modules/gltf-validator/package.json ] || \
+	  npm install --no-audit --no-fund --prefix $(BUILD)/gltf-validator $(GLTF_VALIDATOR)
+
 run: build
 	@bash tools/run_sample.sh $(BUILD)/bin
 
-test: build
+test: build validator
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	$(MAKE) asan
 

@@ -27,4 +27,6 @@ echo "Wrote:"
 for f in "$out/${stem}"_*.obj; do
   printf '  %s (%s lines)\n' "$f" "$(wc -l < "$f")"
 done
+"$bin/nimbrel-cli" export --glb-chain "$out/$(basename "$model")" $vyps > /dev/null
+printf '  %s (the whole chain as binary glTF)\n' "$out/${stem}_chain.glb"
 echo "Open them in $bin/mesh_viewer, or in Blender with: blender --python tools/load_multi_obj.py -- $out/$stem"

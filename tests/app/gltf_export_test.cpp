@@ -71,6 +71,24 @@ TEST(GltfExport, IndicesPastShortRangeTakeUnsignedInts) {
     testing::keepForValidator("model_0.glb");
 }
 
+TEST(GltfExport, RestartStripsWithWordUvsOfTheirOwnBlock) {
+    testing::TempDir tmp;
+    std::string bytes;
+    putFloats(bytes, {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0});
+    putWords(bytes, {0, 0, 16384, 0, 0, 32768, 49152, 65535});  // UV pairs at 0x30
+    putWords(bytes, {0, 1, 2, 3, 0xFFFF, 1, 2, 3});               // strips at 0x40
+    testing::writeFile("model.bin", bytes);
+    runLines("open model.bin\nselect 8 3\nclick 18\nclick 19\nset 2 40\nset 3 8\nset 4 12\nset 5 99\nset 6 0\n"
+             "set 7 4\nset 30 30\nset 31 4\nclick 9082\n");
+    const auto glb = readGlb("model_0.glb");
+    ASSERT_EQ(glb.meshes.size(), 1u) << glb.error;
+    // Each strip turns every other triangle, from its own start.
+    EXPECT_EQ(glb.meshes[0].triangles, (std::vector<std::array<std::uint32_t, 3>>{{0, 1, 2}, {1, 3, 2}, {1, 2, 3}}));
+    EXPECT_EQ(glb.meshes[0].uvs,
+              (std::vector<std::array<float, 2>>{{0, 0}, {0.25f, 0}, {0, 0.5f}, {0.75f, 65535.0f / 65536.0f}}));
+    testing::keepForValidator("model_0.glb");
+}
+
 TEST(GltfExport, FacesOfThePointCloudModes) {
     testing::TempDir tmp;
     testing::writeFile("model.bin", triangleModel(0));
