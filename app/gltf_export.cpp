@@ -140,7 +140,7 @@ bool writeGltfChain(Context& ctx, const std::vector<NamedMesh>& meshes) {
     }
     const std::string name = chainFileName(ctx.ws);
     if (!writeGlbFile(w, name, meshes)) return false;
-    w.addResult(format("%s: %zu meshes.", platform::fileNameOf(name), meshes.size()));
+    w.addResult(format("%s: %zu mesh%s.", platform::fileNameOf(name), meshes.size(), meshes.size() == 1 ? "" : "es"));
     return true;
 }
 
