@@ -34,6 +34,12 @@ ModelBuffer::~ModelBuffer() {
     if (owned_) delete[] data_;
 }
 
+std::uint8_t* ModelBuffer::storageForLoad(std::size_t extent) {
+    size_ = 0;
+    highWater_ = std::max(highWater_, std::min(extent, capacity_));
+    return data_;
+}
+
 void ModelBuffer::commitLoad(std::uint32_t n) {
     std::size_t valid = std::min<std::size_t>(n, capacity_);
     if (highWater_ > valid) std::fill(data_ + valid, data_ + highWater_, std::uint8_t{0});

@@ -29,12 +29,18 @@ public:
 
     /// Writable storage for the loader; call commitLoad with the byte count afterwards.
     std::uint8_t* storageForLoad() { return data_; }
+    /// The same for a loader about to write up to extent bytes, which an unfinished load
+    /// may leave behind: they are cleared by the next commitLoad, not by a failed load.
+    std::uint8_t* storageForLoad(std::size_t extent);
     /// Makes n bytes valid and clears whatever an earlier, larger model left behind them.
+    /// Only those bytes: the ones below n are the new model's, so fresh pages that the
+    /// read fills are never touched twice.
     void commitLoad(std::uint32_t n);
     /// Copies bytes in as if a file of exactly these bytes was loaded (tests, tools).
     void assign(const void* bytes, std::size_t n);
-    /// Marks the buffer empty, as after a failed load.
-    void clear() { commitLoad(0); }
+    /// Marks the buffer empty, as after a failed load. The stale bytes stay out of reach of
+    /// every accessor and are cleared by the next commitLoad.
+    void clear() { size_ = 0; }
 
     /// True when the n bytes at offset lie inside the model (64-bit arithmetic).
     bool contains(std::uint64_t offset, std::uint64_t n) const {

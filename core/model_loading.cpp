@@ -11,6 +11,30 @@
 
 namespace nimbrel {
 
+namespace {
+
+// True when nothing follows the size bytes read: a file that grew meanwhile has more.
+bool endsAt(int fd, std::size_t size) {
+    char extra;
+    for (;;) {
+        ssize_t n = ::pread(fd, &extra, 1, static_cast<off_t>(size));
+        if (n < 0 && errno == EINTR) continue;
+        return n == 0;
+    }
+}
+
+// A read racing a truncation can return the measured count with the cut part zeroed, so
+// the count alone proves nothing: the file must still have the size and times it was
+// measured with.
+bool unchangedSince(int fd, const struct stat& before) {
+    struct stat after {};
+    return ::fstat(fd, &after) == 0 && after.st_size == before.st_size &&
+           after.st_mtim.tv_sec == before.st_mtim.tv_sec && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec &&
+           after.st_ctim.tv_sec == before.st_ctim.tv_sec && after.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
 std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Panel& panel) {
     auto found = platform::fileLookup(path);
     if (!found) {
@@ -37,24 +61,12 @@ std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Panel& 
         return 0;
     }
     auto size = static_cast<std::size_t>(st.st_size);
-    std::uint8_t* dest = model.storageForLoad();
-    std::size_t got = 0;
-    bool readFailed = false;
-    while (got < size) {
-        ssize_t n = ::read(fd, dest + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            readFailed = true;
-            break;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
+    const bool whole = platform::readWhole(fd, model.storageForLoad(size), size) && endsAt(fd, size) &&
+                       unchangedSince(fd, st);
     ::close(fd);
-    // A file that shrank between measuring and reading is a failed read: a short model
-    // padded with stale bytes would be worse than none.
-    if (readFailed || got != size) {
-        model.commitLoad(static_cast<std::uint32_t>(got));
+    // A file that changed while it was read is a failed read: a model mixed of two
+    // versions, or a short one padded with zeros, would be worse than none.
+    if (!whole) {
         model.clear();
         panel.showMessage("Error reading file!");
         return 0;
