@@ -10,7 +10,9 @@ PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            libgtest-dev libgmock-dev libbenchmark-dev libboost-dev \
            qt6-base-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev libgl1-mesa-dri \
            xvfb xauth clang libclang-rt-14-dev \
-           libtinygltf-dev nlohmann-json3-dev nodejs npm
+           libtinygltf-dev nlohmann-json3-dev nodejs
+# npm ships with some node installs; the Debian package only when the command is missing.
+NPM_PACKAGE = $(if $(shell command -v npm),,npm)
 
 # The Khronos glTF Validator the glTF tests check every written .glb with.
 GLTF_VALIDATOR = gltf-validator@2.0.0-dev.3.10
@@ -21,7 +23,7 @@ all: build
 
 # Installs only what is missing, so a prepared machine pays nothing.
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	@missing=$$(for p in $(PACKAGES) $(NPM_PACKAGE); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing: $$missing"; \
 	  if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
