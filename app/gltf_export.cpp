@@ -54,17 +54,17 @@ std::string meshName(const Workspace& ws) {
 // The mesh of the layout as a glTF file can hold it, or, in refusal, why it cannot: glTF
 // takes finite numbers only. Triangles naming vertices past the block are left out, with
 // a results line.
-std::optional<NamedMesh> gltfMesh(Context& ctx, const std::string& fileName, std::string& refusal) {
+std::optional<NamedMesh> gltfMesh(Context& ctx, std::string& refusal) {
     NamedMesh named{meshName(ctx.ws), layoutMesh(ctx)};
     Mesh& mesh = named.mesh;
     if (mesh.positions.empty()) {
-        refusal = fileName + " not written:\nthe vertex block is empty.";
+        refusal = "the vertex block is empty.";
         return std::nullopt;
     }
     if (mesh.nonFinitePositions > 0 || mesh.nonFiniteUvs > 0) {
-        refusal = format("%s not written:\n%lu vertices and %lu UV pairs hold no finite number.\n(Check the "
-                         "layout: glTF takes finite numbers only.)",
-                         fileName, mesh.nonFinitePositions, mesh.nonFiniteUvs);
+        refusal = format("%lu vertices and %lu UV pairs hold no finite number.\n(Check the layout: glTF takes "
+                         "finite numbers only.)",
+                         mesh.nonFinitePositions, mesh.nonFiniteUvs);
         return std::nullopt;
     }
     if (const std::uint64_t dropped = dropTrianglesPastVertexBlock(mesh); dropped > 0)
@@ -110,8 +110,8 @@ void runGltfExport(Context& ctx) {
     if (!next) return;
     const std::string& name = *next;
     std::string refusal;
-    const std::optional<NamedMesh> mesh = gltfMesh(ctx, name, refusal);
-    if (!mesh) return w.showMessage(refusal);
+    const std::optional<NamedMesh> mesh = gltfMesh(ctx, refusal);
+    if (!mesh) return w.showMessage(name + " not written:\n" + refusal);
     if (!writeGlbFile(w, name, {*mesh})) return;
     ++ws.submeshCounter;
     addFaceModeLine(ws, w);
@@ -123,9 +123,9 @@ std::optional<NamedMesh> gltfChainMember(Context& ctx) {
     if (!prepareSubmeshExport(ctx)) return std::nullopt;
     ws.suspectCountMark = 0;  // the chain file takes no count marks
     std::string refusal;
-    std::optional<NamedMesh> mesh = gltfMesh(ctx, meshName(ws), refusal);
+    std::optional<NamedMesh> mesh = gltfMesh(ctx, refusal);
     if (!mesh) {
-        w.addResult(refusal.substr(0, refusal.find('\n')) + ": skipped");
+        w.addResult(meshName(ws) + " skipped: " + refusal.substr(0, refusal.find('\n')));
         return std::nullopt;
     }
     addFaceModeLine(ws, w);

@@ -123,6 +123,17 @@ TEST(GltfExport, RefusesWhatItMustNotWriteAndKeepsUsersFiles) {
               std::string::npos)
         << out;
     EXPECT_FALSE(fs::exists("model_0.glb"));
+    // In a chain the file is skipped, and a chain of nothing writes nothing.
+    runLines(std::string(kTriangleFields) + "click 9075\n");
+    std::ostringstream chainOut;
+    EXPECT_EQ(exportSubmeshes(chainOut, ModelBuffer::process(), appDir(), "model.bin", {"model_0.vyp"},
+                              ExportKind::GlbChain),
+              1);
+    EXPECT_NE(chainOut.str().find("model_0 skipped: 1 vertices and 0 UV pairs hold no finite number.\n"),
+              std::string::npos)
+        << chainOut.str();
+    EXPECT_NE(chainOut.str().find("No mesh of the chain could be exported"), std::string::npos) << chainOut.str();
+    EXPECT_FALSE(fs::exists("model_chain.glb"));
 
     testing::writeFile("model.bin", triangleModel(0));
     testing::writeFile("model_1.glb", "mine");
