@@ -263,7 +263,12 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
         else
             runMax = std::max(runMax, v);
     }
-    auto plausible = [&](std::uint32_t v) { return v <= runMax || (hasMarkers && s.isMarker(v)); };
+    // The ends of a block may name vertices a little past what its whole chunks named.
+    const std::uint64_t reach = std::uint64_t{runMax} + runMax / 8 + 64;
+    auto plausible = [&](std::uint32_t v) {
+        if (s.isMarker(v)) return hasMarkers;
+        return v < kWideLimit && v <= reach;
+    };
     std::uint64_t begin = run.begin;
     std::uint64_t end = run.end;
     for (std::uint64_t n = 0; n < kExtendLimit && begin > 0 && plausible(s.at(begin - 1)); ++n) --begin;

@@ -34,7 +34,9 @@ bool finite3(const std::array<float, 3>& p) {
 double edgeTermOf(double edgeToDiagonal, std::uint64_t triangles) {
     if (triangles == 0 || !(edgeToDiagonal > 0)) return 0;
     const double r = edgeToDiagonal * std::sqrt(static_cast<double>(triangles));
-    return clamp01((6.5 - r) / 3.5);
+    // The small slope below 3 keeps the tighter of two good readings ahead, e.g. packed
+    // positions read from their true start rather than one float later.
+    return clamp01((6.5 - r) / 3.5) * (1 - 0.01 * std::min(r, 3.0));
 }
 
 // 1 up to 1e5, falling to 0 at 1e7 on a log scale.
@@ -42,6 +44,35 @@ double magnitudeTermOf(double magnitude) {
     if (!(magnitude < 1e7)) return 0;
     if (magnitude <= 1e5) return 1;
     return clamp01(1 - std::log10(magnitude / 1e5) / 2);
+}
+
+// 3.5 times the median distance from the componentwise median: about the diagonal of a
+// box the points fill evenly, and unmoved by a few points far out.
+double robustExtent(std::span<const std::array<float, 3>> positions, const std::vector<bool>& referenced,
+                    std::uint64_t& outliers) {
+    outliers = 0;
+    std::vector<std::array<float, 3>> points;
+    const std::size_t step = std::max<std::size_t>(1, positions.size() / 4096);
+    for (std::size_t i = 0; i < positions.size(); i += step)
+        if (referenced[i] && finite3(positions[i])) points.push_back(positions[i]);
+    if (points.empty()) return 0;
+    std::array<float, 3> middle{};
+    std::vector<float> axis(points.size());
+    for (int a = 0; a < 3; ++a) {
+        for (std::size_t i = 0; i < points.size(); ++i) axis[i] = points[i][a];
+        std::nth_element(axis.begin(), axis.begin() + static_cast<std::ptrdiff_t>(axis.size() / 2), axis.end());
+        middle[a] = axis[axis.size() / 2];
+    }
+    std::vector<double> distances;
+    for (const auto& p : points) distances.push_back(length(minus(p, middle)));
+    std::nth_element(distances.begin(), distances.begin() + static_cast<std::ptrdiff_t>(distances.size() / 2),
+                     distances.end());
+    const double extent = 3.5 * distances[distances.size() / 2];
+    // Points far beyond where the rest lie: a record read from bytes before or after
+    // the block. Counted over every position, not the sample.
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        if (referenced[i] && finite3(positions[i]) && length(minus(positions[i], middle)) > 3 * extent) ++outliers;
+    return extent;
 }
 
 }  // namespace
@@ -104,8 +135,9 @@ double vertexScoreOf(const CandidateMeasures& m) {
     const double good = 1 - m.degenerateShare;
     const double unitTerm = m.unitLengthShare > 0.9 ? 0.5 : 1.0;
     const double nondegenerate = std::max(1.0, good * static_cast<double>(triangles));
+    const double outlierTerm = 1 - std::min(0.3, 0.03 * static_cast<double>(m.outliers));
     return clamp01(magnitudeTermOf(m.maxMagnitude) * edgeTermOf(m.medianEdgeToDiagonal, static_cast<std::uint64_t>(nondegenerate)) *
-                   good * good * (1 - 0.7 * m.needleShare) * unitTerm);
+                   good * good * (1 - 0.7 * m.needleShare) * unitTerm * outlierTerm);
 }
 
 CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positions,
@@ -208,7 +240,9 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     if (!edges.empty() && diagonal > 0) {
         auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
         std::nth_element(edges.begin(), mid, edges.end());
-        m.medianEdgeToDiagonal = *mid / diagonal;
+        // Against the box and against the typical distance from the middle, whichever is
+        // smaller: a few huge values (random bits read as halves) make a box no mesh has.
+        m.medianEdgeToDiagonal = std::max(*mid / diagonal, *mid / robustExtent(positions, referenced, m.outliers));
     }
     m.vertexScore = vertexScoreOf(m);
     if (!diagonal || !(diagonal > 1e-6)) m.vertexScore = 0;

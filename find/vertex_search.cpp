@@ -17,7 +17,7 @@ constexpr unsigned kFloatyWords = 10;        // of the 16 words of a chunk at on
 constexpr std::size_t kSampleTriangles = 64;
 constexpr std::size_t kUvSampleTriangles = 1500;
 constexpr std::size_t kStrideChoices = 10;
-constexpr std::size_t kFullChecks = 16;      // full decodes per block
+constexpr std::size_t kFullChecks = 64;      // full decodes per block
 constexpr std::size_t kQuickChecks = 6000;   // sampled decodes per block
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
 constexpr double kGoodEnough = 0.9;
@@ -99,11 +99,13 @@ public:
                 }
                 // A region starts at the first whole chunk of its kind: the block may start
                 // up to a chunk earlier, and its first position up to a record later.
+                // Nearest the anchor first, so the budget goes to the likeliest starts.
                 for (std::uint64_t a : anchors)
-                    for (std::uint64_t o = 0; o < stride + kRegionChunk; ++o) {
+                    for (std::uint64_t n = 0; n < 2 * (kRegionChunk + stride); ++n) {
                         if (stopped()) return;
-                        if (a + o < kRegionChunk) continue;
-                        const std::uint64_t first = a + o - kRegionChunk;
+                        const std::int64_t shift = n % 2 == 0 ? std::int64_t(n / 2) : -std::int64_t(n / 2 + 1);
+                        if (shift >= std::int64_t(kRegionChunk + stride) || std::int64_t(a) + shift < 0) continue;
+                        const std::uint64_t first = static_cast<std::uint64_t>(std::int64_t(a) + shift);
                         if (first + span > model_.size()) continue;
                         tryStart(kind, stride, first);
                     }
@@ -215,7 +217,7 @@ private:
             lo = std::min({lo, uv.u, uv.v});
             hi = std::max({hi, uv.u, uv.v});
         }
-        if (!(hi - lo > 1e-4f)) return 0;
+        if (!(hi - lo > 0.01f)) return 0;
         std::vector<std::array<float, 2>> uvs(used_);
         for (std::uint64_t id = 0; id < used_; ++id) {
             const UvPair uv = reader(id);
@@ -303,6 +305,7 @@ private:
                 for (std::uint64_t s : starts) {
                     if (s + pairBytes > model_.size()) continue;
                     if (s < p.first + blockBytes && p.first < s + pairBytes) continue;
+                    if (s < block_.byteEnd() && block_.start < s + pairBytes) continue;
                     const double score = uvScoreOf(p, [&](std::uint64_t id) {
                         return uvPairAt(bytes_, s + id * pair, f.kind, pair / 2, f.divisor);
                     });
