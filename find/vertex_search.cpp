@@ -137,7 +137,10 @@ public:
             c.measures.indexCoverage = block_.measures.indexCoverage;
             fillBox(p, c);
             const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
-            c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv;
+            // Formats align their index blocks: of two readings of the same small values
+            // (one byte apart in the other byte order) the aligned one goes first.
+            const double aligned = block_.start % block_.indexSize == 0 ? 1.0 : 0.95;
+            c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv * aligned;
             out.push_back(c);
         }
         return out;
