@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "find/layout_finder.h"
+#include "find/mesh_measures.h"
+
+namespace nimbrel {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put(Bytes& out, std::uint32_t v, int size, bool bigEndian) {
+    for (int i = 0; i < size; ++i) {
+        const int shift = bigEndian ? 8 * (size - 1 - i) : 8 * i;
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+    }
+}
+void putFloat(Bytes& out, float f, bool bigEndian) { put(out, std::bit_cast<std::uint32_t>(f), 4, bigEndian); }
+
+void junk(Bytes& out, std::size_t n, std::mt19937& rng) {
+    for (std::size_t i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(rng()));
+}
+
+/// A wavy grid of n x n vertices: a surface any reader would call a mesh.
+Mesh grid(int n) {
+    Mesh m;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            m.positions.push_back({x * 0.5f - 3.0f, std::sin(x * 0.4f) * std::cos(y * 0.3f) + 2.0f, y * 0.5f + 1.0f});
+    for (int y = 0; y + 1 < n; ++y)
+        for (int x = 0; x + 1 < n; ++x) {
+            const std::uint32_t a = y * n + x;
+            m.triangles.push_back({a, a + 1, a + static_cast<std::uint32_t>(n)});
+            m.triangles.push_back({a + 1, a + static_cast<std::uint32_t>(n) + 1, a + static_cast<std::uint32_t>(n)});
+        }
+    return m;
+}
+
+struct Encoding {
+    int indexSize;
+    bool bigEndian;
+    std::uint32_t stride;
+    std::uint32_t offset;  // position inside the record
+};
+
+struct Placed {
+    Bytes file;
+    std::uint32_t indexStart;
+    std::uint32_t vertexStart;
+};
+
+Placed place(const Mesh& mesh, const Encoding& e, std::mt19937& rng) {
+    Placed p;
+    junk(p.file, 997, rng);
+    p.vertexStart = static_cast<std::uint32_t>(p.file.size() + e.offset);
+    for (const auto& v : mesh.positions) {
+        const std::size_t record = p.file.size();
+        for (std::uint32_t k = 0; k < e.offset / 4; ++k) putFloat(p.file, 0.577f, e.bigEndian);
+        for (float c : v) putFloat(p.file, c, e.bigEndian);
+        while (p.file.size() < record + e.stride) p.file.push_back(0x11);
+    }
+    junk(p.file, 333, rng);
+    p.indexStart = static_cast<std::uint32_t>(p.file.size());
+    for (const auto& t : mesh.triangles)
+        for (std::uint32_t v : t) put(p.file, v, e.indexSize, e.bigEndian);
+    const std::string text = "a line of text after the mesh data, as headers and names leave it\n";
+    p.file.insert(p.file.end(), text.begin(), text.end());
+    return p;
+}
+
+TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
+    const Mesh mesh = grid(20);
+    std::mt19937 rng(7);
+    const Encoding cases[] = {{2, false, 12, 0}, {4, false, 12, 0}, {4, true, 24, 12}, {2, false, 24, 12}, {4, false, 20, 8}};
+    for (const Encoding& e : cases) {
+        SCOPED_TRACE(::testing::Message() << "index " << e.indexSize << " be " << e.bigEndian << " stride "
+                                          << e.stride << " offset " << e.offset);
+        const Placed p = place(mesh, e, rng);
+        const auto found = findLayouts(p.file, FindOptions{});
+        ASSERT_FALSE(found.empty());
+        const LayoutSettings& s = found.front().settings;
+        EXPECT_EQ(s.faceIndexStart, p.indexStart);
+        EXPECT_EQ(s.faceIndexCnt, mesh.triangles.size() * 3);
+        EXPECT_EQ(s.indexSize, e.indexSize);
+        EXPECT_EQ(s.bigEndian, e.bigEndian);
+        EXPECT_FALSE(s.stripMode);
+        EXPECT_EQ(s.vertexFormat, VertexFormat::Float);
+        EXPECT_EQ(s.vertexStart, p.vertexStart);
+        EXPECT_EQ(s.fvfSize, e.stride);
+        EXPECT_EQ(s.vertsCnt, mesh.positions.size());
+        EXPECT_EQ(found.front().uvLocation, UvLocation::None);
+        EXPECT_GT(found.front().score, 0.7);
+    }
+}
+
+TEST(LayoutFinder, TellsBackToBackBlocksApart) {
+    const Mesh a = grid(20);
+    const Mesh b = grid(17);
+    std::mt19937 rng(3);
+    Bytes file;
+    junk(file, 501, rng);
+    const std::uint32_t va = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : a.positions)
+        for (float c : v) putFloat(file, c, false);
+    const std::uint32_t vb = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : b.positions)
+        for (float c : v) putFloat(file, c + 10.0f, false);
+    junk(file, 77, rng);
+    const std::uint32_t ia = static_cast<std::uint32_t>(file.size());
+    for (const auto& t : a.triangles)
+        for (std::uint32_t v : t) put(file, v, 2, false);
+    const std::uint32_t ib = static_cast<std::uint32_t>(file.size());
+    for (const auto& t : b.triangles)
+        for (std::uint32_t v : t) put(file, v, 2, false);
+    junk(file, 64, rng);
+    const auto found = findLayouts(file, FindOptions{});
+    for (auto [start, vertexStart, count] : {std::tuple{ia, va, a.triangles.size() * 3}, std::tuple{ib, vb, b.triangles.size() * 3}}) {
+        SCOPED_TRACE(start);
+        const LayoutCandidate* best = nullptr;
+        for (const auto& c : found)
+            if (c.settings.faceIndexStart == start && (!best || c.score > best->score)) best = &c;
+        ASSERT_NE(best, nullptr);
+        EXPECT_EQ(best->settings.faceIndexCnt, count);
+        EXPECT_EQ(best->settings.vertsCnt, count == a.triangles.size() * 3 ? a.positions.size() : b.positions.size());
+        (void)vertexStart;
+    }
+}
+
+TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
+    std::mt19937 rng(11);
+    std::vector<std::pair<std::string, Bytes>> files;
+    files.push_back({"zeros", Bytes(1 << 18, 0)});
+    Bytes random;
+    junk(random, 1 << 18, rng);
+    files.push_back({"random", random});
+    Bytes text;
+    const std::string line = "The quick brown fox jumps over the lazy dog; 0123456789 and more words.\n";
+    while (text.size() < (1 << 18)) text.insert(text.end(), line.begin(), line.end());
+    files.push_back({"text", text});
+    Bytes gradient;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            for (int c = 0; c < 3; ++c) gradient.push_back(static_cast<std::uint8_t>((x + y * c) / 2));
+    files.push_back({"gradient", gradient});
+    Bytes noise;
+    std::uniform_real_distribution<float> value(-100.0f, 100.0f);
+    for (int i = 0; i < (1 << 16); ++i) putFloat(noise, value(rng), false);
+    files.push_back({"float noise", noise});
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(findLayouts(bytes, FindOptions{}).empty());
+    }
+}
+
+TEST(MeshMeasures, TellAMeshFromScatteredPoints) {
+    const Mesh mesh = grid(16);
+    const CandidateMeasures good = measureMesh(mesh);
+    EXPECT_EQ(good.indexCount, mesh.triangles.size() * 3);
+    EXPECT_EQ(good.maxIndex, mesh.positions.size() - 1);
+    EXPECT_DOUBLE_EQ(good.indexCoverage, 1.0);
+    EXPECT_EQ(good.degenerateShare, 0.0);
+    EXPECT_GT(good.vertexScore, 0.9);
+    Mesh scattered = mesh;
+    std::mt19937 rng(5);
+    std::shuffle(scattered.positions.begin(), scattered.positions.end(), rng);
+    EXPECT_LT(measureMesh(scattered).vertexScore, 0.2);
+}
+
+// The layouts docs/field_test.md gives for the shared real files, where one index block
+// has one layout the tool can type.
+TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
+    const std::filesystem::path folder = "/work/shared/realdata";
+    if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no real files here";
+    struct Known {
+        const char* file;
+        std::uint32_t indexStart, vertexStart, vertsCnt;
+        std::uint8_t fvf;
+    };
+    const Known known[] = {{"duck.bin", 0x12be0, 0x7074, 2399, 12}, {"duck_be.bin", 0x12be0, 0x7074, 2399, 12},
+                           {"duck_fvf32.bin", 0, 0x62b8, 2399, 32}};
+    for (const Known& k : known) {
+        SCOPED_TRACE(k.file);
+        std::ifstream in(folder / k.file, std::ios::binary);
+        const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+        const auto found = findLayouts(bytes, FindOptions{});
+        const LayoutCandidate* best = nullptr;
+        for (const auto& c : found)
+            if (c.settings.faceIndexStart == k.indexStart && (!best || c.score > best->score)) best = &c;
+        ASSERT_NE(best, nullptr);
+        EXPECT_EQ(best->settings.vertexStart, k.vertexStart);
+        EXPECT_EQ(best->settings.vertsCnt, k.vertsCnt);
+        EXPECT_EQ(best->settings.fvfSize, k.fvf);
+    }
+}
+
+}  // namespace
+}  // namespace nimbrel
