@@ -337,7 +337,7 @@ def make_file(rng, number, max_vertices):
         budget = rng.choice([30, 200, 1000, 4000, max_vertices])
         side = max(2, int(math.sqrt(min(budget, max_vertices))) - 1)
         rows, cols = max(2, side + rng.randint(-1, 1)), max(3, side)
-        enc = choose_encoding(rng, number + len(meshes), True)
+        enc = choose_encoding(rng, number + len(meshes), shape != "blob")
         # Restart markers and 16-bit indices cap the vertex count.
         while (rows + 1) * (cols + 1) >= 0xFFFF:
             rows -= 1

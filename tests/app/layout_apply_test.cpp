@@ -47,11 +47,17 @@ constexpr const char* kRecordVertices =
     "v 8.000000 16.000000 -0.125000\n"
     "# 0x150\n";
 
-// The Workspace after a command read the fields. With UVs in the records the UV block
-// start is never read, so the member keeps what an earlier layout left.
+// The Workspace after a command read the fields. A member the mode never reads (the UV
+// block start with UVs in the records, the record fields in seq mode) keeps what came
+// before, so it is taken from the layout.
 LayoutSettings readBack(const Workspace& ws, const LayoutSettings& applied) {
     LayoutSettings s = layoutSettingsOf(ws);
     if (applied.vbMode && applied.uvPos != kNoUvInRecord) s.uvBlockStart = applied.uvBlockStart;
+    if (!applied.vbMode) {
+        s.fvfSize = applied.fvfSize;
+        s.uvPos = applied.uvPos;
+        s.uvBlockSize = applied.uvBlockSize;
+    }
     return s;
 }
 
@@ -137,6 +143,34 @@ TEST(ApplyLayout, FieldsTogglesAndTestObjFollowEachLayout) {
         } else {
             EXPECT_TRUE(s.window.messages().empty());
         }
+    }
+}
+
+// What "&Save VYP" writes after applyLayout brings the same mesh back through "Open &VYP".
+TEST(ApplyLayout, SavedParameterFilesGiveTheSameMesh) {
+    TempDir dir;
+    testing::writeFile("model.bin", model());
+    Session saver;
+    saver.open("model.bin");
+    std::uint32_t number = 0;
+    for (const Case& c : cases()) {
+        SCOPED_TRACE(c.name);
+        if (unfitForParameterFile(c.settings)) {
+            EXPECT_EQ(c.settings.faceVertexCount, 4);  // only the quads are beyond the file
+            continue;
+        }
+        ASSERT_TRUE(applyLayout(saver.ctx, c.settings));
+        saver.send(cmd::kSaveVyp);
+        const std::string vyp = "model_" + std::to_string(number++) + ".vyp";
+        ASSERT_EQ(saver.ws.parameterFileCounter, number) << saver.window.messages().back();
+        Session loader;
+        loader.open("model.bin");
+        loader.window.queueAnswer(vyp);
+        loader.send(cmd::kOpenVyp);
+        ASSERT_EQ(loader.ws.parameterSetLoaded, 1);
+        loader.click(cmd::kMesh);
+        EXPECT_EQ(readFile("test.obj"), c.testObj);
+        EXPECT_EQ(readBack(loader.ws, c.settings), c.settings);
     }
 }
 
