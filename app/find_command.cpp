@@ -238,9 +238,13 @@ int runFindCommand(std::ostream& out, std::ostream& err, ModelBuffer& model, con
     find.maxCandidates = std::max<std::size_t>(options.top, 100);
     find.minTriangles = options.minTriangles;
     const bool showProgress = model.size() > kProgressFromBytes;
+    int shownPercent = -1;
     if (showProgress)
-        find.progress = [&err, &options](double share) {
-            err << "\rscanning " << options.modelPath << ": " << static_cast<int>(share * 100) << '%' << std::flush;
+        find.progress = [&err, &options, &shownPercent](double share) {
+            const int percent = static_cast<int>(std::clamp(share, 0.0, 1.0) * 100);
+            if (percent == shownPercent) return;
+            shownPercent = percent;
+            err << "\rscanning " << options.modelPath << ": " << percent << '%' << std::flush;
         };
     std::vector<LayoutCandidate> found;
     if (model.size() > 0) found = findLayouts(std::span<const std::uint8_t>(model.data(), model.size()), find);
