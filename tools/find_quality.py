@@ -65,6 +65,33 @@ REALDATA = {
     "jeep.ms3d": [layout(ib(0x45CE, 6096, 2, "list", 64), vb(0x11, 1190, 15))],
 }
 
+SIZES = {"char": 1, "uchar": 1, "int8": 1, "uint8": 1, "short": 2, "ushort": 2, "int16": 2, "uint16": 2,
+         "int": 4, "uint": 4, "int32": 4, "uint32": 4, "float": 4, "float32": 4, "double": 8, "float64": 8}
+
+
+def ply_layout(path):
+    """The layout of a binary PLY of triangles with x y z first, as docs/field_test.md
+    reads it: DW indices from the first face + 1, face gap 1 + the other face bytes."""
+    data = open(path, "rb").read(4096)
+    end = data.index(b"end_header\n") + len(b"end_header\n")
+    counts, record, face_extra, element = {}, 0, 0, None
+    big = False
+    for line in data[:end].decode("ascii").splitlines():
+        words = line.split()
+        if words[:1] == ["format"]:
+            big = words[1] == "binary_big_endian"
+        elif words[:1] == ["element"]:
+            element = words[1]
+            counts[element] = int(words[2])
+        elif words[:1] == ["property"] and element == "vertex":
+            record += SIZES[words[1]]
+        elif words[:1] == ["property"] and element == "face" and words[1] != "list":
+            face_extra += SIZES[words[1]]
+    faces_at = end + counts["vertex"] * record
+    return [layout(ib(faces_at + 1, counts["face"] * 3, 4, "list", 1 + face_extra),
+                   vb(end, counts["vertex"], record), None, "big" if big else "little")]
+
+
 INDEX_KEYS = ("offset", "count", "index_size", "topology", "face_gap")
 VERTEX_KEYS = ("offset", "count", "stride", "format")
 
@@ -169,6 +196,9 @@ def main():
             label = lambda m: m["encoding"]
         report("corpus " + args.corpus, files, args.cli, label)
     if args.realdata and os.path.isdir(args.realdata):
+        for name in sorted(os.listdir(args.realdata)):
+            if name.endswith(".ply"):
+                REALDATA[name] = ply_layout(os.path.join(args.realdata, name))
         files = [(os.path.join(args.realdata, n), t) for n, t in sorted(REALDATA.items())
                  if os.path.exists(os.path.join(args.realdata, n))]
         names = {id(o): n for n, t in REALDATA.items() for m in t for o in (m if isinstance(m, list) else [m])}
