@@ -65,6 +65,33 @@ def check_candidate(where, c):
         failures.append(where + ": settings lack " + ", ".join(missing))
 
 
+FORMATS = ["Float", "HF_UV", "HF_all", "WordUV", "ShortAll"]
+
+
+def check_truth(corpus, name, model, k, s):
+    """The generator's own layout through the existing exporter: a parameter file of it
+    exports every vertex without a complaint."""
+    if s["faceGap"] or s["faceVertexCount"] != 3 or s["uvDivisor"] != 65536:
+        return
+    code = "%d%d%d%d%d0" % (s["bigEndian"], s["indexSize"], s["stripMode"], FORMATS.index(s["vertexFormat"]),
+                            s["ffffSeparator"])
+    line3 = "%d %d" % (s["fvfSize"], s["uvPos"]) if s["vbMode"] else "0x%X" % s["uvBlockStart"]
+    vyp = os.path.join(corpus, "truth_%d.vyp" % k)
+    with open(vyp, "w") as f:
+        f.write("0x%X %d\nVb%d\n%s\n0x%X %d\n%s\n0x%X %d\n\n" % (
+            s["faceIndexStart"], s["faceIndexCnt"], 1 if s["vbMode"] else 0, line3, s["vertexStart"], s["vertsCnt"],
+            code, s["uvBlockStart"], s["uvBlockSize"]))
+    done = subprocess.run([cli, "export", model, vyp], capture_output=True, text=True)
+    complaints = [l for l in done.stdout.splitlines() if l.startswith("message:") and "not found!" not in l
+                  and "missing!" not in l]
+    obj = os.path.splitext(model)[0] + "_0.obj"
+    vertices = sum(1 for l in open(obj) if l.startswith("v ")) if os.path.exists(obj) else 0
+    if done.returncode != 0 or complaints or vertices != s["vertsCnt"]:
+        failures.append("%s mesh %d: the truth does not export (%s, %d vertices)" % (name, k, complaints, vertices))
+    if os.path.exists(obj):
+        os.remove(obj)
+
+
 with tempfile.TemporaryDirectory() as corpus:
     subprocess.run([sys.executable, os.path.join(tools, "find_corpus.py"), corpus, "--files", "5", "--seed", "7",
                     "--max-vertices", "1500"], check=True)
@@ -84,7 +111,8 @@ with tempfile.TemporaryDirectory() as corpus:
             if c.get("rank") != k + 1:
                 failures.append("%s: rank %r at %d" % (name, c.get("rank"), k + 1))
             check_candidate("%s candidate %d" % (name, k + 1), c)
-        for m in truth["meshes"]:
+        for k, m in enumerate(truth["meshes"]):
+            check_truth(corpus, name, path, k, m["settings"])
             best = next((c for c in result["candidates"] if find_quality.overlaps(c["index_block"], m["index_block"])), None)
             if best is None or not find_quality.same_geometry(best, m):
                 failures.append("%s: %s at 0x%x not found (best: %s)" % (
