@@ -62,19 +62,22 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     m.minIndex = lo;
     m.maxIndex = hi;
 
-    std::vector<bool> used(std::uint64_t{hi} - lo + 1);
+    std::vector<std::uint32_t> named;
+    named.reserve(3 * triangles.size());
     std::uint64_t repeats = 0;
     std::vector<std::uint64_t> edges;
     edges.reserve(3 * triangles.size());
     for (const auto& t : triangles) {
-        for (std::uint32_t v : t) used[v - lo] = true;
+        for (std::uint32_t v : t) named.push_back(v);
         if (hasRepeat(t)) {
             ++repeats;
             continue;
         }
         for (int k = 0; k < 3; ++k) edges.push_back(std::uint64_t{t[k]} << 32 | t[(k + 1) % 3]);
     }
-    m.indexCoverage = static_cast<double>(std::count(used.begin(), used.end(), true)) / static_cast<double>(used.size());
+    std::sort(named.begin(), named.end());
+    const auto distinct = std::unique(named.begin(), named.end()) - named.begin();
+    m.indexCoverage = static_cast<double>(distinct) / (static_cast<double>(hi) - lo + 1);
     std::sort(edges.begin(), edges.end());
     std::uint64_t paired = 0;
     for (std::uint64_t e : edges)
