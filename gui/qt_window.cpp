@@ -67,7 +67,10 @@ QtWindow::QtWindow(BaseUnits units) : units_(units) {
     layout->addWidget(client);
     setCentralWidget(edge);
     buildControls(client);
-    resize(kWindowWidth, kWindowHeight);
+    // Opens holding every control; the window manager's frame goes around that.
+    const Geometry extent = controlsExtent(units_.x, units_.y, units_.scrollBarWidth, formatCombo_->sizeHint().height());
+    const int edgeWidth = edge->frameWidth();
+    resize(extent.width + 2 * edgeWidth, extent.height + 2 * edgeWidth + menuBar()->sizeHint().height());
     focusHolder_->setFocus();
 }
 
@@ -241,26 +244,12 @@ void QtWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void QtWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!sized_) {
-        sized_ = true;
-        QTimer::singleShot(0, this, &QtWindow::fitOuterSize);
-    }
-}
-
 void QtWindow::paintEvent(QPaintEvent* event) {
     QMainWindow::paintEvent(event);
     if (!painted_) {
         painted_ = true;
         emit firstPainted();
     }
-}
-
-// The outer size counts the window manager's frame, which is known only once shown.
-void QtWindow::fitOuterSize() {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (!frame.isEmpty()) resize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
 }
 
 std::string QtWindow::text(int id) const {

@@ -83,7 +83,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -92,7 +91,6 @@ private:
     QWidget* createControl(const ControlSpec& control, QWidget* client);
     void runCommand(std::uint32_t commandWord);
     void flushLists();
-    void fitOuterSize();
     LineListModel* listModel(int listId) const;
 
     BaseUnits units_;
@@ -108,7 +106,6 @@ private:
     std::deque<std::uint32_t> deferred_;
     int commandDepth_ = 0;
     bool closePending_ = false;
-    bool sized_ = false;
     bool painted_ = false;
 };
 

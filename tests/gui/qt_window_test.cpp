@@ -130,7 +130,15 @@ private slots:
         // Resizing moves nothing.
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_COMPARE(w.frameGeometry().size(), QSize(kWindowWidth, kWindowHeight));
+        // It opens holding every control: the check boxes at x 644 + 16, then a margin of one
+        // base unit; the overwrite warning ends lowest, at 287 + 18, then 16 more.
+        QCOMPARE(client->size(), QSize(668, 321));
+        const QRect clientInWindow(client->mapTo(&w, QPoint(0, 0)), client->size());
+        QVERIFY(w.rect().contains(clientInWindow));
+        for (QWidget* child : children) {
+            if (child->width() == 0) continue;  // the focus holder
+            QVERIFY2(client->rect().contains(child->geometry()), qPrintable(child->metaObject()->className()));
+        }
         w.resize(900, 500);
         QTest::qWait(20);
         QCOMPARE(w.control(cmd::kCF)->geometry(), QRect(396, 246, 24, 20));
