@@ -195,6 +195,11 @@ private:
 
 int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelBuffer& model,
               const std::string& appDir, bool launch) {
+    return runScript(script, out, err, model, appDir, launch, {});
+}
+
+int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelBuffer& model,
+              const std::string& appDir, bool launch, const ScriptLineHook& afterLine) {
     HeadlessSession session(model, out, appDir, launch);
     ScriptRun run(session, out, err);
     std::string line;
@@ -204,6 +209,7 @@ int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelB
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         if (!run.runLine(line, number)) return 2;
+        if (afterLine) afterLine(session.context(), line);
         if (session.window().closeRequested()) break;
     }
     // Closing the window releases the strip storage.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -43,5 +44,11 @@ private:
 /// ran to its end, 2 after a malformed line (reported on err with its line number).
 int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelBuffer& model,
               const std::string& appDir, bool launch);
+
+/// The same, calling afterLine with the session after each line that ran, so a test can
+/// hold what a command wrote against the state that wrote it.
+using ScriptLineHook = std::function<void(Context& ctx, std::string_view line)>;
+int runScript(std::istream& script, std::ostream& out, std::ostream& err, ModelBuffer& model,
+              const std::string& appDir, bool launch, const ScriptLineHook& afterLine);
 
 }  // namespace nimbrel

@@ -4,12 +4,6 @@
 
 namespace nimbrel {
 
-namespace {
-
-constexpr std::uint8_t kNoUvInRecord = 99;
-
-}  // namespace
-
 PositionKind positionKind(VertexFormat format) {
     switch (format) {
         case VertexFormat::HF_all:
@@ -45,15 +39,19 @@ std::uint64_t RecordLayout::extent() const {
 }
 
 RecordLayout interleavedLayout(const Workspace& ws, bool withUVs) {
+    return interleavedLayout(layoutSettingsOf(ws), withUVs);
+}
+
+RecordLayout interleavedLayout(const LayoutSettings& settings, bool withUVs) {
     RecordLayout layout;
-    layout.position = positionKind(ws.vertexFormat);
-    layout.signedShorts = ws.signedShorts != 0;
-    layout.hasUv = withUVs && ws.uvPos != kNoUvInRecord;
-    layout.uv = uvPairKind(ws.vertexFormat);
-    layout.uvOffset = ws.uvPos;
+    layout.position = positionKind(settings.vertexFormat);
+    layout.signedShorts = settings.signedShorts;
+    layout.hasUv = withUVs && settings.uvPos != kNoUvInRecord;
+    layout.uv = uvPairKind(settings.vertexFormat);
+    layout.uvOffset = settings.uvPos;
     // The float pair of a Float record is always contiguous; uvGap moves only halves and words.
-    layout.vDelta = layout.uv == UvPairKind::Float ? 4 : (ws.uvGap ? 4 : 2);
-    layout.uvDivisor = ws.uvDivisor;
+    layout.vDelta = layout.uv == UvPairKind::Float ? 4 : (settings.uvGap ? 4 : 2);
+    layout.uvDivisor = settings.uvDivisor;
     return layout;
 }
 

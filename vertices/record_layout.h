@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/layout_settings.h"
 #include "core/model_buffer.h"
 #include "core/number_decoding.h"
 #include "core/workspace.h"
@@ -53,6 +54,7 @@ struct RecordLayout {
 /// Layout of an interleaved record of ws.vertexFormat; the UV pair is in use when
 /// withUVs is set and uvPos is not 99.
 RecordLayout interleavedLayout(const Workspace& ws, bool withUVs);
+RecordLayout interleavedLayout(const LayoutSettings& settings, bool withUVs);
 
 /// Reads through the ModelBuffer accessors: bytes past the model read as 0.
 struct CheckedBytes {
