@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
 PACKAGES = build-essential cmake ninja-build pkg-config python3 \
-           libgtest-dev libgmock-dev libbenchmark-dev libboost-dev \
+           libgtest-dev libgmock-dev libbenchmark-dev libboost-dev nlohmann-json3-dev \
            qt6-base-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev libgl1-mesa-dri \
            xvfb xauth clang libclang-rt-14-dev
 

@@ -1,11 +1,15 @@
 // nimbrel-cli: the tool without a window. Runs scripts against the headless window and
 // exports submeshes in batch.
+#include <charconv>
+#include <cstdint>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli_export.h"
+#include "app/find_command.h"
 #include "app/script_runner.h"
 #include "platform/files.h"
 
@@ -15,6 +19,9 @@ constexpr const char* kUsage =
     "usage:\n"
     "  nimbrel-cli run [--app-dir DIR] [--launch] SCRIPT|-   drive the headless window\n"
     "  nimbrel-cli export MODEL VYP...                       export one submesh per .vyp\n"
+    "  nimbrel-cli find MODEL [--top N] [--json] [--vyp] [--min-triangles N]\n"
+    "                                                        list the layouts found, best first;\n"
+    "                                                        --vyp saves each block as MODEL_N.vyp\n"
     "  nimbrel-cli filelist                                  run the file list in the current folder\n"
     "  nimbrel-cli --help | --version\n";
 
@@ -48,6 +55,45 @@ int runCommand(const std::vector<std::string>& args) {
     return nimbrel::runScript(script, std::cout, std::cerr, model, appDir, launch);
 }
 
+// A whole positive decimal number, or nothing.
+std::optional<std::uint64_t> positiveNumber(const std::string& text) {
+    std::uint64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0) return std::nullopt;
+    return value;
+}
+
+int findCommand(const std::vector<std::string>& args) {
+    nimbrel::FindCommandOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--vyp") {
+            options.saveParameterFiles = true;
+        } else if ((arg == "--top" || arg == "--min-triangles") && i + 1 < args.size()) {
+            auto value = positiveNumber(args[++i]);
+            if (!value) {
+                std::cerr << "nimbrel-cli: " << arg << " needs a positive number\n" << kUsage;
+                return 2;
+            }
+            if (arg == "--top") options.top = static_cast<std::size_t>(*value);
+            else options.minTriangles = *value;
+        } else if (options.modelPath.empty() && !arg.empty() && arg[0] != '-') {
+            options.modelPath = arg;
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    if (options.modelPath.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    return nimbrel::runFindCommand(std::cout, std::cerr, nimbrel::ModelBuffer::process(),
+                                   nimbrel::platform::executableDir(), options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +113,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (verb == "run") return runCommand(args);
+    if (verb == "find") return findCommand(args);
     const std::string appDir = nimbrel::platform::executableDir();
     if (verb == "export") {
         if (args.size() < 2) {

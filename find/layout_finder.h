@@ -31,6 +31,9 @@ struct CandidateMeasures {
     double medianEdgeToDiagonal = 0; ///< median edge length / bounding-box diagonal
     double uvOutsideShare = 0;       ///< UV pairs with u or v outside 0..1
     double uvDegenerateShare = 0;    ///< triangles whose UV triangle has no area
+    double pairedEdgeShare = 0;      ///< directed edges whose reverse another triangle holds
+    double unitLengthShare = 0;      ///< positions of length 1: normals read as positions
+    double maxMagnitude = 0;         ///< largest absolute coordinate
     double indexScore = 0;           ///< 0..1, the index block alone
     double vertexScore = 0;          ///< 0..1, the decoded positions and triangles
     double uvScore = 0;              ///< 0..1; 0 where there are no UVs

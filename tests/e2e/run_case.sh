@@ -17,7 +17,12 @@ fi
 if [ -f "$case_dir/setup.sh" ]; then
   CASE_DIR=$case_dir BIN_DIR=$bin_dir bash "$case_dir/setup.sh" || { echo "setup.sh failed"; exit 1; }
 fi
-"$bin_dir/nimbrel-cli" run --app-dir "$tmp/app" "$case_dir/script.txt" > "$tmp/.stdout" 2> "$tmp/.stderr"
+if [ -f "$case_dir/command.sh" ]; then
+  # A case of other verbs than run: its own commands, with their standard error if they show it.
+  BIN_DIR=$bin_dir bash "$case_dir/command.sh" > "$tmp/.stdout" 2> "$tmp/.stderr"
+else
+  "$bin_dir/nimbrel-cli" run --app-dir "$tmp/app" "$case_dir/script.txt" > "$tmp/.stdout" 2> "$tmp/.stderr"
+fi
 status=$?
 want_status=0
 [ -f "$case_dir/exit" ] && want_status=$(tr -d '[:space:]' < "$case_dir/exit")

@@ -1,0 +1,315 @@
+#include "find/index_blocks.h"
+
+#include <algorithm>
+
+#include "find/mesh_measures.h"
+
+namespace nimbrel {
+
+namespace {
+
+constexpr std::uint64_t kChunk = 16;          // elements judged together by the scan
+constexpr std::uint32_t kSpread16 = 16384;    // widest range of values in one chunk
+constexpr std::uint32_t kSpread32 = 1u << 20;
+constexpr std::uint32_t kWideLimit = 1u << 24;  // the tool reads 24 bits of a DW index
+constexpr std::uint32_t kRestart = 0xFFFF;
+constexpr std::uint64_t kExtendLimit = 48;    // elements a run may grow by at each end
+constexpr std::uint64_t kRestartWindow = 96;  // values that must stay low after a restart
+constexpr std::uint64_t kSampleFaces = 1000;  // faces a layout guess is judged on
+constexpr double kSimplerPreference = 0.01;
+// Below this an index block names too few of its vertices, or names them at random.
+constexpr double kMinIndexScore = 0.4;
+
+struct Stream {
+    std::span<const std::uint8_t> model;
+    std::uint8_t size;
+    bool bigEndian;
+    std::uint64_t first;
+
+    bool has(std::uint64_t j) const { return first + (j + 1) * size <= model.size(); }
+    std::uint32_t at(std::uint64_t j) const {
+        const std::uint8_t* p = model.data() + first + j * size;
+        if (size == 2) return bigEndian ? std::uint32_t(p[0]) << 8 | p[1] : std::uint32_t(p[1]) << 8 | p[0];
+        if (bigEndian) return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+        return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+    bool isMarker(std::uint32_t v) const { return size == 2 && v == kRestart; }
+};
+
+bool goodChunk(const Stream& s, std::uint64_t j0) {
+    std::uint32_t lo = UINT32_MAX;
+    std::uint32_t hi = 0;
+    unsigned markers = 0;
+    const std::uint32_t spread = s.size == 2 ? kSpread16 : kSpread32;
+    for (std::uint64_t j = j0; j < j0 + kChunk; ++j) {
+        const std::uint32_t v = s.at(j);
+        if (s.isMarker(v)) {
+            ++markers;
+            continue;
+        }
+        if (v >= kWideLimit) return false;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        if (hi - lo >= spread) return false;
+    }
+    return markers <= kChunk / 3 && hi >= lo + 2;
+}
+
+struct Hypothesis {
+    IndexTopology topology;
+    std::uint8_t faceVertexCount;
+    std::uint8_t gapElements;
+    std::uint8_t phase;
+};
+
+// The triangles the tool makes of elements [begin, end) read as h, at most maxFaces faces
+// (list) or values (strips); sets count to the values the block spans.
+void buildTriangles(const Stream& s, std::uint64_t begin, std::uint64_t end, const Hypothesis& h,
+                    std::uint64_t maxFaces, std::vector<std::array<std::uint32_t, 3>>& out, std::uint64_t& count,
+                    bool& valid) {
+    out.clear();
+    valid = true;
+    count = 0;
+    const std::uint64_t start = begin + h.phase;
+    if (start >= end) {
+        valid = false;
+        return;
+    }
+    if (h.topology == IndexTopology::List) {
+        const std::uint64_t faceElements = h.faceVertexCount + h.gapElements;
+        const std::uint64_t faces = (end - start) / faceElements;
+        const std::uint64_t taken = std::min(faces, maxFaces);
+        for (std::uint64_t f = 0; f < taken; ++f) {
+            std::uint32_t v[4];
+            for (unsigned k = 0; k < h.faceVertexCount; ++k) {
+                v[k] = s.at(start + f * faceElements + k);
+                if (s.isMarker(v[k]) || v[k] >= kWideLimit) valid = false;
+            }
+            if (h.faceVertexCount == 4) {
+                // The tool writes a quad's corners in the order first, second, fourth, third.
+                out.push_back({v[0], v[1], v[3]});
+                out.push_back({v[0], v[3], v[2]});
+            } else {
+                out.push_back({v[0], v[1], v[2]});
+            }
+        }
+        count = faces * h.faceVertexCount;
+        return;
+    }
+    const std::uint64_t values = std::min(end - start, maxFaces == UINT64_MAX ? maxFaces : maxFaces + 2);
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+    std::uint64_t length = 0;
+    bool forward = true;
+    for (std::uint64_t i = 0; i < values; ++i) {
+        const std::uint32_t c = s.at(start + i);
+        if (h.topology == IndexTopology::StripRestart) {
+            if (s.isMarker(c)) {
+                if (length <= 2) valid = false;
+                length = 0;
+                continue;
+            }
+            if (length >= 2) {
+                const bool even = (length - 2) % 2 == 0;
+                out.push_back({a, even ? b : c, even ? c : b});
+            }
+        } else {
+            if (s.isMarker(c) || c >= kWideLimit) valid = false;
+            if (length >= 2) {
+                if (a != b && b != c && a != c) out.push_back({a, forward ? b : c, forward ? c : b});
+                forward = !forward;
+            }
+        }
+        a = b;
+        b = c;
+        ++length;
+    }
+    if (h.topology == IndexTopology::StripRestart && length > 0 && length <= 2) valid = false;
+    count = end - start;
+}
+
+std::vector<Hypothesis> hypothesesFor(const Stream& s, bool hasMarkers) {
+    std::vector<Hypothesis> list;
+    if (hasMarkers) {
+        list.push_back({IndexTopology::StripRestart, 3, 0, 0});
+        return list;
+    }
+    for (std::uint8_t p = 0; p < 3; ++p) list.push_back({IndexTopology::List, 3, 0, p});
+    for (std::uint8_t p = 0; p < 4; ++p) list.push_back({IndexTopology::List, 3, 1, p});
+    for (std::uint8_t p = 0; p < 4; ++p) list.push_back({IndexTopology::List, 4, 0, p});
+    for (std::uint8_t p = 0; p < 3; ++p) list.push_back({IndexTopology::Strip, 3, 0, p});
+    (void)s;
+    return list;
+}
+
+// The block elements [begin, end) of s make under the layout that fits them best.
+bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uint64_t minTriangles,
+               IndexBlock& block) {
+    bool hasMarkers = false;
+    for (std::uint64_t j = begin; j < end && !hasMarkers; ++j) hasMarkers = s.isMarker(s.at(j));
+    if (hasMarkers) {
+        // Restart strips begin after a marker and end before a cut segment.
+        while (begin < end && s.isMarker(s.at(begin))) ++begin;
+        std::uint64_t lastMarker = end;
+        for (std::uint64_t j = end; j > begin; --j)
+            if (s.isMarker(s.at(j - 1))) {
+                lastMarker = j - 1;
+                break;
+            }
+        if (lastMarker != end && end - lastMarker - 1 <= 2) end = lastMarker;
+    }
+    std::vector<std::array<std::uint32_t, 3>> triangles;
+    double bestScore = -1;
+    Hypothesis best{};
+    for (const Hypothesis& h : hypothesesFor(s, hasMarkers)) {
+        std::uint64_t count = 0;
+        bool valid = false;
+        buildTriangles(s, begin, end, h, kSampleFaces, triangles, count, valid);
+        if (!valid || triangles.size() < minTriangles) continue;
+        CandidateMeasures m;
+        measureIndices(triangles, m);
+        if (m.indexScore > bestScore + kSimplerPreference) {
+            bestScore = m.indexScore;
+            best = h;
+        }
+    }
+    if (bestScore < kMinIndexScore) return false;
+    std::uint64_t count = 0;
+    bool valid = false;
+    buildTriangles(s, begin, end, best, UINT64_MAX, block.triangles, count, valid);
+    if (!valid || block.triangles.size() < minTriangles) return false;
+    const std::uint64_t startByte = s.first + (begin + best.phase) * s.size;
+    if (startByte > UINT32_MAX || count > UINT32_MAX) return false;
+    block.start = static_cast<std::uint32_t>(startByte);
+    block.count = static_cast<std::uint32_t>(count);
+    block.indexSize = s.size;
+    block.bigEndian = s.bigEndian;
+    block.faceGap = static_cast<std::uint8_t>(best.gapElements * s.size);
+    block.faceVertexCount = best.faceVertexCount;
+    block.topology = best.topology;
+    measureIndices(block.triangles, block.measures);
+    if (block.measures.indexScore < kMinIndexScore) return false;
+    block.minIndex = block.measures.minIndex;
+    block.maxIndex = block.measures.maxIndex;
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t IndexBlock::byteEnd() const {
+    if (topology != IndexTopology::List) return std::uint64_t{start} + std::uint64_t{count} * indexSize;
+    const std::uint64_t faces = count / faceVertexCount;
+    return std::uint64_t{start} + faces * (std::uint64_t{faceVertexCount} * indexSize + faceGap);
+}
+
+std::vector<IndexRun> scanIndexRuns(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                    const std::atomic<bool>* cancel) {
+    std::vector<IndexRun> runs;
+    for (std::uint8_t size : {std::uint8_t{2}, std::uint8_t{4}})
+        for (bool bigEndian : {false, true})
+            for (std::uint64_t first = 0; first < size; ++first) {
+                const Stream s{model, size, bigEndian, first};
+                const std::uint64_t chunkBytes = kChunk * size;
+                std::uint64_t c = from > first ? (from - first + chunkBytes - 1) / chunkBytes : 0;
+                bool open = false;
+                IndexRun run{size, bigEndian, first, 0, 0};
+                for (; first + c * chunkBytes < to && s.has((c + 1) * kChunk - 1); ++c) {
+                    if ((c & 0xFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return runs;
+                    if (goodChunk(s, c * kChunk)) {
+                        if (!open) run.begin = c * kChunk;
+                        open = true;
+                        run.end = (c + 1) * kChunk;
+                    } else if (open) {
+                        runs.push_back(run);
+                        open = false;
+                    }
+                }
+                if (open) runs.push_back(run);
+            }
+    return runs;
+}
+
+std::vector<IndexRun> joinRuns(std::vector<IndexRun> runs) {
+    std::sort(runs.begin(), runs.end(), [](const IndexRun& a, const IndexRun& b) {
+        if (a.indexSize != b.indexSize) return a.indexSize < b.indexSize;
+        if (a.bigEndian != b.bigEndian) return a.bigEndian < b.bigEndian;
+        if (a.first != b.first) return a.first < b.first;
+        return a.begin < b.begin;
+    });
+    std::vector<IndexRun> joined;
+    for (const IndexRun& r : runs) {
+        if (!joined.empty()) {
+            IndexRun& last = joined.back();
+            if (last.indexSize == r.indexSize && last.bigEndian == r.bigEndian && last.first == r.first &&
+                r.begin <= last.end) {
+                last.end = std::max(last.end, r.end);
+                continue;
+            }
+        }
+        joined.push_back(r);
+    }
+    return joined;
+}
+
+std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const IndexRun& run,
+                                   std::uint64_t minTriangles) {
+    const Stream s{model, run.indexSize, run.bigEndian, run.first};
+    std::uint32_t runMax = 0;
+    bool hasMarkers = false;
+    for (std::uint64_t j = run.begin; j < run.end; ++j) {
+        const std::uint32_t v = s.at(j);
+        if (s.isMarker(v))
+            hasMarkers = true;
+        else
+            runMax = std::max(runMax, v);
+    }
+    auto plausible = [&](std::uint32_t v) { return v <= runMax || (hasMarkers && s.isMarker(v)); };
+    std::uint64_t begin = run.begin;
+    std::uint64_t end = run.end;
+    for (std::uint64_t n = 0; n < kExtendLimit && begin > 0 && plausible(s.at(begin - 1)); ++n) --begin;
+    for (std::uint64_t n = 0; n < kExtendLimit && s.has(end) && plausible(s.at(end)); ++n) ++end;
+
+    // A new block numbers its vertices from 0 again: a low value after which the values
+    // stay far below what the block before reached.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pieces;
+    std::uint64_t pieceStart = begin;
+    std::uint32_t high = 0;
+    for (std::uint64_t j = begin; j < end; ++j) {
+        const std::uint32_t v = s.at(j);
+        if (s.isMarker(v)) continue;
+        if (v <= 3 && high >= 24 && j - pieceStart >= 36 && end - j >= 24) {
+            std::uint32_t ahead = 0;
+            for (std::uint64_t k = j; k < std::min(end, j + kRestartWindow) && ahead < high / 2; ++k) {
+                const std::uint32_t w = s.at(k);
+                if (!s.isMarker(w)) ahead = std::max(ahead, w);
+            }
+            if (ahead < high / 2) {
+                pieces.emplace_back(pieceStart, j);
+                pieceStart = j;
+                high = 0;
+            }
+        }
+        high = std::max(high, v);
+    }
+    pieces.emplace_back(pieceStart, end);
+
+    std::vector<IndexBlock> blocks;
+    for (const auto& [b, e] : pieces) {
+        IndexBlock block;
+        if (bestBlock(s, b, e, minTriangles, block)) blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+std::vector<IndexBlock> scanGappedWideBlocks(std::span<const std::uint8_t> model, std::uint64_t from,
+                                             std::uint64_t to, std::uint64_t minTriangles,
+                                             const std::atomic<bool>* cancel) {
+    (void)model;
+    (void)from;
+    (void)to;
+    (void)minTriangles;
+    (void)cancel;
+    return {};
+}
+
+}  // namespace nimbrel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "find/layout_finder.h"
+
+namespace nimbrel {
+
+/// A stretch of one index stream (width, byte order, first byte) whose values look like
+/// face indices: small, close together, not all equal. Element offsets count from first.
+struct IndexRun {
+    std::uint8_t indexSize = 2;
+    bool bigEndian = false;
+    std::uint64_t first = 0;  ///< byte offset of element 0 of the stream
+    std::uint64_t begin = 0;  ///< first element of the run
+    std::uint64_t end = 0;    ///< one past its last element
+};
+
+/// One face-index block as the tool reads it, with its triangles 0-based.
+struct IndexBlock {
+    std::uint32_t start = 0;
+    std::uint32_t count = 0;  ///< faceIndexCnt: values read
+    std::uint8_t indexSize = 2;
+    bool bigEndian = false;
+    std::uint8_t faceGap = 0;
+    std::uint8_t faceVertexCount = 3;
+    IndexTopology topology = IndexTopology::List;
+    std::uint32_t minIndex = 0;
+    std::uint32_t maxIndex = 0;
+    std::vector<std::array<std::uint32_t, 3>> triangles;
+    CandidateMeasures measures;  ///< the index part filled
+    std::uint64_t byteEnd() const;
+};
+
+/// The runs of every index stream that begin in [from, to); runs may reach past to.
+std::vector<IndexRun> scanIndexRuns(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                    const std::atomic<bool>* cancel);
+
+/// Joins runs of one stream that touch (found by neighbouring scan parts).
+std::vector<IndexRun> joinRuns(std::vector<IndexRun> runs);
+
+/// The blocks a run holds: its ends refined, split where numbering starts again, each
+/// read as the face layout its triangles fit best. Blocks under minTriangles are dropped.
+std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const IndexRun& run,
+                                   std::uint64_t minTriangles);
+
+/// Blocks of 32-bit indices with a gap that is no multiple of 4 between faces (a count
+/// byte and per-face properties): found from the zero bytes they leave, in [from, to).
+std::vector<IndexBlock> scanGappedWideBlocks(std::span<const std::uint8_t> model, std::uint64_t from,
+                                             std::uint64_t to, std::uint64_t minTriangles,
+                                             const std::atomic<bool>* cancel);
+
+}  // namespace nimbrel

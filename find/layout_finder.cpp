@@ -1,0 +1,184 @@
+#include "find/layout_finder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "find/index_blocks.h"
+#include "find/vertex_search.h"
+
+namespace nimbrel {
+
+namespace {
+
+constexpr double kMinScore = 0.3;
+constexpr std::size_t kAlternativesPerBlock = 3;
+constexpr std::size_t kMaxBlocks = 4096;
+constexpr std::uint64_t kPartBytes = 1u << 20;
+constexpr auto kProgressInterval = std::chrono::milliseconds(20);
+
+bool cancelled(const FindOptions& o) { return o.cancel && o.cancel->load(std::memory_order_relaxed); }
+
+/// Runs work(i) for i in [0, count) on the worker threads while the calling thread
+/// reports progress from base to base + weight.
+template <class Work>
+void runParallel(std::size_t count, unsigned threads, const FindOptions& options, double base, double weight,
+                 Work&& work) {
+    if (count == 0) return;
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    auto worker = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+            if (!cancelled(options)) work(i);
+            if (done.fetch_add(1) + 1 == count) {
+                std::lock_guard lock(mutex);
+                finished.notify_all();
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    const unsigned n = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+    for (unsigned t = 0; t < n; ++t) pool.emplace_back(worker);
+    {
+        std::unique_lock lock(mutex);
+        while (done.load() < count) {
+            finished.wait_for(lock, kProgressInterval, [&] { return done.load() >= count; });
+            if (options.progress) {
+                lock.unlock();
+                options.progress(base + weight * static_cast<double>(done.load()) / static_cast<double>(count));
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& t : pool) t.join();
+}
+
+struct IndexKey {
+    std::uint32_t start, count;
+    std::uint8_t size, gap, vertices;
+    bool stripMode, ffff, bigEndian;
+    bool operator==(const IndexKey&) const = default;
+};
+
+IndexKey keyOf(const LayoutSettings& s) {
+    return {s.faceIndexStart, s.faceIndexCnt, s.indexSize, s.faceGap, s.faceVertexCount, s.stripMode, s.ffffSeparator,
+            s.bigEndian};
+}
+
+std::uint64_t indexEnd(const LayoutCandidate& c) {
+    const LayoutSettings& s = c.settings;
+    if (s.stripMode) return std::uint64_t{s.faceIndexStart} + std::uint64_t{s.faceIndexCnt} * s.indexSize;
+    const std::uint64_t faces = s.faceIndexCnt / s.faceVertexCount;
+    return s.faceIndexStart + faces * (std::uint64_t{s.faceVertexCount} * s.indexSize + s.faceGap);
+}
+
+// Best first; a block keeps a few alternatives, and a reading of bytes another block
+// already explains better is dropped.
+std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t maxCandidates) {
+    std::stable_sort(all.begin(), all.end(),
+                     [](const LayoutCandidate& a, const LayoutCandidate& b) { return a.score > b.score; });
+    struct Kept {
+        IndexKey key;
+        std::uint64_t begin, end;
+        std::size_t alternatives;
+    };
+    std::vector<Kept> kept;
+    std::vector<LayoutCandidate> out;
+    for (LayoutCandidate& c : all) {
+        if (out.size() >= maxCandidates) break;
+        if (c.score < kMinScore) break;
+        const IndexKey key = keyOf(c.settings);
+        const std::uint64_t begin = c.settings.faceIndexStart;
+        const std::uint64_t end = indexEnd(c);
+        bool take = true;
+        bool same = false;
+        for (Kept& k : kept) {
+            if (k.key == key) {
+                same = true;
+                take = k.alternatives < kAlternativesPerBlock;
+                if (take) ++k.alternatives;
+                break;
+            }
+        }
+        if (!same)
+            for (const Kept& k : kept) {
+                const std::uint64_t overlap = std::min(end, k.end) > std::max(begin, k.begin)
+                                                  ? std::min(end, k.end) - std::max(begin, k.begin)
+                                                  : 0;
+                if (overlap * 2 > end - begin) {
+                    take = false;
+                    break;
+                }
+            }
+        if (!take) continue;
+        if (!same) kept.push_back({key, begin, end, 1});
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, const FindOptions& options) {
+    unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
+    threads = std::max(1u, threads);
+    const std::size_t parts = std::max<std::size_t>(1, (model.size() + kPartBytes - 1) / kPartBytes);
+
+    // One linear pass: index runs of every stream and float regions of both byte orders.
+    std::vector<std::vector<IndexRun>> partRuns(parts);
+    std::vector<std::vector<VertexRegion>> partRegions[2] = {std::vector<std::vector<VertexRegion>>(parts),
+                                                             std::vector<std::vector<VertexRegion>>(parts)};
+    runParallel(parts, threads, options, 0.0, 0.3, [&](std::size_t i) {
+        const std::uint64_t from = i * kPartBytes;
+        const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
+        partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
+        for (int e = 0; e < 2; ++e) partRegions[e][i] = scanFloatRegions(model, e == 1, from, to);
+    });
+    std::vector<IndexRun> runs;
+    for (auto& r : partRuns) runs.insert(runs.end(), r.begin(), r.end());
+    runs = joinRuns(std::move(runs));
+    std::vector<VertexRegion> regions[2];
+    for (int e = 0; e < 2; ++e) {
+        std::vector<VertexRegion> all;
+        for (auto& r : partRegions[e]) all.insert(all.end(), r.begin(), r.end());
+        regions[e] = joinRegions(std::move(all));
+    }
+    if (cancelled(options)) return {};
+
+    std::vector<std::vector<IndexBlock>> runBlocks(runs.size());
+    runParallel(runs.size(), threads, options, 0.3, 0.1,
+                [&](std::size_t i) { runBlocks[i] = resolveRun(model, runs[i], options.minTriangles); });
+    std::vector<IndexBlock> blocks;
+    for (auto& b : runBlocks)
+        for (auto& block : b) blocks.push_back(std::move(block));
+    runBlocks.clear();
+    // The most promising blocks first, and never more than a bounded number.
+    std::stable_sort(blocks.begin(), blocks.end(), [](const IndexBlock& a, const IndexBlock& b) {
+        return a.measures.indexScore * std::sqrt(double(a.triangles.size())) >
+               b.measures.indexScore * std::sqrt(double(b.triangles.size()));
+    });
+    if (blocks.size() > kMaxBlocks) blocks.resize(kMaxBlocks);
+
+    std::size_t regionCount = regions[0].size() + regions[1].size();
+    runParallel(regionCount, threads, options, 0.4, 0.05, [&](std::size_t i) {
+        VertexRegion& r = i < regions[0].size() ? regions[0][i] : regions[1][i - regions[0].size()];
+        estimateStrides(model, r);
+    });
+
+    std::vector<std::vector<LayoutCandidate>> found(blocks.size());
+    runParallel(blocks.size(), threads, options, 0.45, 0.55, [&](std::size_t i) {
+        found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], kAlternativesPerBlock,
+                                   options.cancel);
+    });
+    std::vector<LayoutCandidate> all;
+    for (auto& f : found) all.insert(all.end(), f.begin(), f.end());
+    if (options.progress) options.progress(1.0);
+    return rank(std::move(all), options.maxCandidates);
+}
+
+}  // namespace nimbrel

@@ -1,0 +1,254 @@
+#include "find/mesh_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace nimbrel {
+
+namespace {
+
+// Edge lengths are taken from at most this many triangles, evenly spread: the median of
+// a sample that size moves by less than a per cent.
+constexpr std::size_t kEdgeSampleTriangles = 20000;
+// A triangle whose area is this share of an equilateral one of the same edges is a needle.
+constexpr double kNeedleQuality = 0.02;
+
+double clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
+
+bool hasRepeat(const std::array<std::uint32_t, 3>& t) { return t[0] == t[1] || t[1] == t[2] || t[0] == t[2]; }
+
+double length(const std::array<double, 3>& d) { return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]); }
+
+std::array<double, 3> minus(const std::array<float, 3>& a, const std::array<float, 3>& b) {
+    return {double{a[0]} - b[0], double{a[1]} - b[1], double{a[2]} - b[2]};
+}
+
+bool finite3(const std::array<float, 3>& p) {
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+}
+
+// Median edge length against the bounding-box diagonal, scaled by the square root of the
+// triangle count: a surface cut into T triangles has edges of about diagonal / sqrt(T),
+// so a real mesh lands near 1 to 3 at any size while scattered points land far above.
+double edgeTermOf(double edgeToDiagonal, std::uint64_t triangles) {
+    if (triangles == 0 || !(edgeToDiagonal > 0)) return 0;
+    const double r = edgeToDiagonal * std::sqrt(static_cast<double>(triangles));
+    return clamp01((6.5 - r) / 3.5);
+}
+
+// 1 up to 1e5, falling to 0 at 1e7 on a log scale.
+double magnitudeTermOf(double magnitude) {
+    if (!(magnitude < 1e7)) return 0;
+    if (magnitude <= 1e5) return 1;
+    return clamp01(1 - std::log10(magnitude / 1e5) / 2);
+}
+
+}  // namespace
+
+void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m) {
+    m.indexCount = 3 * static_cast<std::uint64_t>(triangles.size());
+    if (triangles.empty()) {
+        m.indexScore = 0;
+        return;
+    }
+    std::uint32_t lo = UINT32_MAX;
+    std::uint32_t hi = 0;
+    for (const auto& t : triangles)
+        for (std::uint32_t v : t) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    m.minIndex = lo;
+    m.maxIndex = hi;
+
+    std::vector<bool> used(std::uint64_t{hi} - lo + 1);
+    std::uint64_t repeats = 0;
+    std::vector<std::uint64_t> edges;
+    edges.reserve(3 * triangles.size());
+    for (const auto& t : triangles) {
+        for (std::uint32_t v : t) used[v - lo] = true;
+        if (hasRepeat(t)) {
+            ++repeats;
+            continue;
+        }
+        for (int k = 0; k < 3; ++k) edges.push_back(std::uint64_t{t[k]} << 32 | t[(k + 1) % 3]);
+    }
+    m.indexCoverage = static_cast<double>(std::count(used.begin(), used.end(), true)) / static_cast<double>(used.size());
+    std::sort(edges.begin(), edges.end());
+    std::uint64_t paired = 0;
+    for (std::uint64_t e : edges)
+        if (std::binary_search(edges.begin(), edges.end(), (e << 32) | (e >> 32))) ++paired;
+    m.pairedEdgeShare = edges.empty() ? 0 : static_cast<double>(paired) / static_cast<double>(edges.size());
+    // The same corners twice (either winding) is a misread, not a mesh: strips read
+    // from a list make every triangle again turned round.
+    std::vector<std::array<std::uint32_t, 3>> sets(triangles.begin(), triangles.end());
+    for (auto& t : sets) std::sort(t.begin(), t.end());
+    std::sort(sets.begin(), sets.end());
+    std::uint64_t twice = 0;
+    for (std::size_t i = 1; i < sets.size(); ++i) twice += sets[i] == sets[i - 1] && !hasRepeat(sets[i]);
+    const double repeatShare = static_cast<double>(repeats + 2 * twice) / static_cast<double>(triangles.size());
+    // Meshes with a vertex per corner (flat shading) pair no edges, so pairing raises the
+    // score without being required; repeats and unnamed vertices lower it.
+    m.indexScore = clamp01((0.45 + 0.55 * m.pairedEdgeShare) * (1 - 2 * repeatShare) *
+                           (0.3 + 0.7 * m.indexCoverage));
+}
+
+double vertexScoreOf(const CandidateMeasures& m) {
+    const std::uint64_t triangles = m.indexCount / 3;
+    if (triangles == 0) return 0;
+    if (m.nonFinitePositions > 0) return 0;
+    const double good = 1 - m.degenerateShare;
+    const double unitTerm = m.unitLengthShare > 0.9 ? 0.5 : 1.0;
+    const double nondegenerate = std::max(1.0, good * static_cast<double>(triangles));
+    return clamp01(magnitudeTermOf(m.maxMagnitude) * edgeTermOf(m.medianEdgeToDiagonal, static_cast<std::uint64_t>(nondegenerate)) *
+                   good * good * (1 - 0.7 * m.needleShare) * unitTerm);
+}
+
+CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positions,
+                                   std::span<const std::array<float, 2>> uvs,
+                                   std::span<const std::array<std::uint32_t, 3>> triangles) {
+    CandidateMeasures m;
+    measureIndices(triangles, m);
+    measureGeometry(positions, uvs, triangles, m);
+    return m;
+}
+
+void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
+                     std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m) {
+    m.indexCount = 3 * static_cast<std::uint64_t>(triangles.size());
+    const std::size_t n = positions.size();
+    std::vector<bool> referenced(n);
+    std::uint64_t pastBlock = 0;
+    for (const auto& t : triangles)
+        for (std::uint32_t v : t) {
+            if (v < n)
+                referenced[v] = true;
+            else
+                ++pastBlock;
+        }
+
+    std::array<float, 3> lo{INFINITY, INFINITY, INFINITY};
+    std::array<float, 3> hi{-INFINITY, -INFINITY, -INFINITY};
+    std::uint64_t used = 0;
+    std::uint64_t unit = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto& p = positions[i];
+        if (!finite3(p)) {
+            ++m.nonFinitePositions;
+            continue;
+        }
+        if (!referenced[i]) continue;
+        ++used;
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], p[a]);
+            hi[a] = std::max(hi[a], p[a]);
+            m.maxMagnitude = std::max(m.maxMagnitude, std::fabs(double{p[a]}));
+        }
+        const double len = length({double{p[0]}, double{p[1]}, double{p[2]}});
+        if (std::fabs(len - 1) < 0.01) ++unit;
+    }
+    m.nonFinitePositions += pastBlock;
+    m.unusedVertexShare = n == 0 ? 0 : 1 - static_cast<double>(used) / static_cast<double>(n);
+    m.unitLengthShare = used == 0 ? 0 : static_cast<double>(unit) / static_cast<double>(used);
+    const double diagonal = used == 0 ? 0 : length(minus(hi, lo));
+
+    const bool withUvs = !uvs.empty() && uvs.size() == n;
+    std::uint64_t degenerate = 0;
+    std::uint64_t needles = 0;
+    std::uint64_t uvDegenerate = 0;
+    std::vector<double> edges;
+    std::vector<double> uvEdges;
+    const std::size_t step = std::max<std::size_t>(1, triangles.size() / kEdgeSampleTriangles);
+    std::size_t index = 0;
+    for (const auto& t : triangles) {
+        const bool sampled = index++ % step == 0;
+        if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) {
+            ++degenerate;
+            continue;
+        }
+        const auto& a = positions[t[0]];
+        const auto& b = positions[t[1]];
+        const auto& c = positions[t[2]];
+        if (!finite3(a) || !finite3(b) || !finite3(c)) {
+            ++degenerate;
+            continue;
+        }
+        const auto ab = minus(b, a);
+        const auto ac = minus(c, a);
+        const std::array<double, 3> cross{ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
+                                          ab[0] * ac[1] - ab[1] * ac[0]};
+        const double area = 0.5 * length(cross);
+        const double e1 = length(ab);
+        const double e2 = length(ac);
+        const double e3 = length(minus(c, b));
+        const double squares = e1 * e1 + e2 * e2 + e3 * e3;
+        if (!(area > 1e-12 * diagonal * diagonal) || squares == 0) {
+            ++degenerate;
+        } else if (4 * std::sqrt(3.0) * area / squares < kNeedleQuality) {
+            ++needles;
+        }
+        if (sampled) edges.insert(edges.end(), {e1, e2, e3});
+        if (withUvs) {
+            const auto& ua = uvs[t[0]];
+            const auto& ub = uvs[t[1]];
+            const auto& uc = uvs[t[2]];
+            const double du1 = double{ub[0]} - ua[0], dv1 = double{ub[1]} - ua[1];
+            const double du2 = double{uc[0]} - ua[0], dv2 = double{uc[1]} - ua[1];
+            if (!(std::fabs(du1 * dv2 - du2 * dv1) > 1e-12)) ++uvDegenerate;
+            if (sampled) uvEdges.push_back(std::hypot(du1, dv1));
+        }
+    }
+    const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
+    m.degenerateShare = static_cast<double>(degenerate) / count;
+    m.needleShare = static_cast<double>(needles) / count;
+    if (!edges.empty() && diagonal > 0) {
+        auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
+        std::nth_element(edges.begin(), mid, edges.end());
+        m.medianEdgeToDiagonal = *mid / diagonal;
+    }
+    m.vertexScore = vertexScoreOf(m);
+    if (!diagonal || !(diagonal > 1e-6)) m.vertexScore = 0;
+
+    if (withUvs) {
+        std::uint64_t outside = 0;
+        std::uint64_t pairs = 0;
+        std::uint64_t nonFinite = 0;
+        double uvMagnitude = 0;
+        std::array<double, 2> ulo{INFINITY, INFINITY};
+        std::array<double, 2> uhi{-INFINITY, -INFINITY};
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!referenced[i]) continue;
+            const auto& uv = uvs[i];
+            if (!std::isfinite(uv[0]) || !std::isfinite(uv[1])) {
+                ++nonFinite;
+                continue;
+            }
+            ++pairs;
+            if (uv[0] < 0 || uv[0] > 1 || uv[1] < 0 || uv[1] > 1) ++outside;
+            for (int a = 0; a < 2; ++a) {
+                ulo[a] = std::min(ulo[a], double{uv[a]});
+                uhi[a] = std::max(uhi[a], double{uv[a]});
+                uvMagnitude = std::max(uvMagnitude, std::fabs(double{uv[a]}));
+            }
+        }
+        m.uvOutsideShare = pairs == 0 ? 1 : static_cast<double>(outside) / static_cast<double>(pairs);
+        m.uvDegenerateShare = static_cast<double>(uvDegenerate) / count;
+        const double uvDiagonal = pairs == 0 ? 0 : std::hypot(uhi[0] - ulo[0], uhi[1] - ulo[1]);
+        double continuity = 0;
+        if (!uvEdges.empty() && uvDiagonal > 1e-4) {
+            auto mid = uvEdges.begin() + static_cast<std::ptrdiff_t>(uvEdges.size() / 2);
+            std::nth_element(uvEdges.begin(), mid, uvEdges.end());
+            const double r = *mid / uvDiagonal * std::sqrt(count);
+            continuity = clamp01((9.0 - r) / 4.0);
+        }
+        const double magnitudeTerm = uvMagnitude <= 64 ? 1 : (uvMagnitude <= 1024 ? 0.3 : 0);
+        m.uvScore = nonFinite > 0 ? 0
+                                  : clamp01(continuity * magnitudeTerm * (1 - 0.4 * m.uvOutsideShare) *
+                                            (1 - m.uvDegenerateShare));
+    }
+}
+
+CandidateMeasures measureMesh(const Mesh& mesh) { return measureTriangles(mesh.positions, mesh.uvs, mesh.triangles); }
+
+}  // namespace nimbrel

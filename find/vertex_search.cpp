@@ -1,0 +1,505 @@
+#include "find/vertex_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "find/mesh_measures.h"
+#include "find/span_bytes.h"
+#include "vertices/record_layout.h"
+
+namespace nimbrel {
+
+namespace {
+
+constexpr std::uint64_t kRegionChunk = 64;
+constexpr unsigned kFloatyWords = 10;        // of the 16 words of a chunk at one alignment
+constexpr std::size_t kSampleTriangles = 64;
+constexpr std::size_t kUvSampleTriangles = 1500;
+constexpr std::size_t kStrideChoices = 10;
+constexpr std::size_t kFullChecks = 48;      // full decodes per block
+constexpr std::size_t kQuickChecks = 60000;  // sampled decodes per block
+constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
+constexpr double kGoodEnough = 0.9;
+constexpr std::uint64_t kNeighbourhood = 1u << 16;
+constexpr double kUvAccept = 0.5;
+
+bool plausibleFloatBits(std::uint32_t bits) {
+    if ((bits & 0x7FFFFFFF) == 0) return true;
+    const std::uint32_t exponent = bits >> 23 & 0xFF;
+    return exponent >= 127 - 30 && exponent <= 127 + 20;  // about 1e-9 to 1e6
+}
+
+bool plausible(const Vec3& p, PositionKind kind) {
+    if (kind != PositionKind::Float) return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    for (float c : {p.x, p.y, p.z})
+        if (!plausibleFloatBits(std::bit_cast<std::uint32_t>(c))) return false;
+    return true;
+}
+
+std::array<float, 3> arr(const Vec3& p) { return {p.x, p.y, p.z}; }
+
+struct PositionChoice {
+    PositionKind kind = PositionKind::Float;
+    std::uint32_t stride = 12;
+    std::uint64_t first = 0;  ///< position of the block's smallest index
+    double vertexScore = 0;
+    CandidateMeasures measures;
+    std::vector<std::array<float, 3>> positions;  ///< indexed by index - minIndex
+};
+
+struct UvChoice {
+    UvLocation location = UvLocation::None;
+    VertexFormat format = VertexFormat::Float;
+    std::uint32_t uvPos = kNoUvInRecord;
+    std::uint64_t blockStart = 0;  ///< separate block: pair of the smallest index
+    float divisor = 65536.0f;
+    double score = 0;
+};
+
+class BlockSearch {
+public:
+    BlockSearch(std::span<const std::uint8_t> model, const IndexBlock& block, const std::atomic<bool>* cancel)
+        : model_(model), block_(block), cancel_(cancel), bytes_{model, block.bigEndian} {
+        used_ = std::uint64_t{block.maxIndex} - block.minIndex + 1;
+        const std::size_t step = std::max<std::size_t>(1, block.triangles.size() / kSampleTriangles);
+        std::vector<std::uint32_t> ids;
+        for (std::size_t t = 0; t < block.triangles.size(); t += step) {
+            const auto& tri = block.triangles[t];
+            if (tri[0] == tri[1] || tri[1] == tri[2] || tri[0] == tri[2]) continue;
+            sample_.push_back(tri);
+            for (std::uint32_t v : tri) ids.push_back(v - block.minIndex);
+        }
+        ids.push_back(0);
+        ids.push_back(static_cast<std::uint32_t>(used_ - 1));
+        ids.push_back(static_cast<std::uint32_t>(used_ / 2));
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        // The ends and the middle first: they reject most wrong starts at once.
+        sampleIds_ = {0, static_cast<std::uint32_t>(used_ - 1), static_cast<std::uint32_t>(used_ / 2)};
+        for (std::uint32_t id : ids)
+            if (id != 0 && id != used_ - 1 && id != used_ / 2) sampleIds_.push_back(id);
+    }
+
+    void searchRegion(std::uint64_t begin, std::uint64_t end, std::span<const std::uint8_t> strides,
+                      std::initializer_list<PositionKind> kinds) {
+        for (PositionKind kind : kinds)
+            for (std::uint8_t stride : strides) {
+                if (stride < positionSize(kind)) continue;
+                const std::uint64_t span = (used_ - 1) * stride + positionSize(kind);
+                if (end < begin || end - begin < span) continue;
+                std::vector<std::uint64_t> anchors;
+                for (std::uint64_t j = 0; j < 4; ++j) {
+                    const std::uint64_t a = begin + j * used_ * stride;
+                    if (a + span <= end) anchors.push_back(a);
+                }
+                for (std::uint64_t j = 0; j < 3; ++j) {
+                    const std::uint64_t back = (j + 1) * used_ * stride;
+                    if (end - begin >= back) anchors.push_back(end - back);
+                }
+                // A region starts at the first whole chunk of its kind: the block may start
+                // up to a chunk earlier, and its first position up to a record later.
+                for (std::uint64_t a : anchors)
+                    for (std::uint64_t o = 0; o < stride + kRegionChunk; ++o) {
+                        if (stopped()) return;
+                        if (a + o < kRegionChunk) continue;
+                        const std::uint64_t first = a + o - kRegionChunk;
+                        if (first + span > model_.size()) continue;
+                        tryStart(kind, stride, first);
+                    }
+            }
+    }
+
+    bool stopped() const {
+        return fullChecks_ >= kFullChecks || quickChecks_ >= kQuickChecks ||
+               (cancel_ && cancel_->load(std::memory_order_relaxed));
+    }
+    bool goodEnough() const { return !choices_.empty() && choices_.front().vertexScore >= kGoodEnough; }
+    std::uint64_t used() const { return used_; }
+
+    std::vector<LayoutCandidate> candidates(std::size_t keep, std::span<const VertexRegion> regions) {
+        std::vector<LayoutCandidate> out;
+        for (const PositionChoice& p : choices_) {
+            if (out.size() >= keep) break;
+            UvChoice uv = bestUv(p, regions);
+            LayoutCandidate c;
+            if (!settingsFor(p, uv, c.settings)) continue;
+            c.topology = block_.topology;
+            c.uvLocation = uv.location;
+            c.triangles = block_.triangles.size();
+            c.measures = p.measures;
+            c.measures.uvScore = uv.score;
+            // The index part of the measures is the block's own.
+            c.measures.indexScore = block_.measures.indexScore;
+            c.measures.pairedEdgeShare = block_.measures.pairedEdgeShare;
+            c.measures.indexCoverage = block_.measures.indexCoverage;
+            fillBox(p, c);
+            const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
+            c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv;
+            out.push_back(c);
+        }
+        return out;
+    }
+
+private:
+    Vec3 positionOf(PositionKind kind, std::uint32_t stride, std::uint64_t first, std::uint64_t id) const {
+        return positionAt(bytes_, first + id * stride, kind, true);
+    }
+
+    // Sampled median edge against the sampled extent, scaled as the full measure is.
+    double quickRatio(PositionKind kind, std::uint32_t stride, std::uint64_t first, std::size_t triangles) const {
+        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY};
+        std::array<float, 3> hi{-INFINITY, -INFINITY, -INFINITY};
+        for (std::uint32_t id : sampleIds_) {
+            const Vec3 p = positionOf(kind, stride, first, id);
+            if (!plausible(p, kind)) return INFINITY;
+            const auto a = arr(p);
+            for (int k = 0; k < 3; ++k) {
+                if (!(std::fabs(a[k]) < 1e6f)) return INFINITY;
+                lo[k] = std::min(lo[k], a[k]);
+                hi[k] = std::max(hi[k], a[k]);
+            }
+        }
+        const double diagonal = std::hypot(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        if (!(diagonal > 1e-6)) return INFINITY;
+        std::vector<double>& edges = quickEdges_;
+        edges.clear();
+        for (std::size_t n = 0; n < std::min(triangles, sample_.size()); ++n) {
+            const auto& t = sample_[n];
+            const Vec3 a = positionOf(kind, stride, first, t[0] - block_.minIndex);
+            const Vec3 b = positionOf(kind, stride, first, t[1] - block_.minIndex);
+            const Vec3 c = positionOf(kind, stride, first, t[2] - block_.minIndex);
+            edges.push_back(std::hypot(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z));
+            edges.push_back(std::hypot(double{c.x} - b.x, double{c.y} - b.y, double{c.z} - b.z));
+        }
+        if (edges.empty()) return INFINITY;
+        auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
+        std::nth_element(edges.begin(), mid, edges.end());
+        return *mid / diagonal * std::sqrt(static_cast<double>(block_.triangles.size()));
+    }
+
+    void tryStart(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
+        for (const PositionChoice& c : choices_)
+            if (c.kind == kind && c.stride == stride && c.first == first) return;
+        ++quickChecks_;
+        if (quickRatio(kind, stride, first, 12) > 2 * kQuickLimit) return;
+        if (quickRatio(kind, stride, first, sample_.size()) > kQuickLimit) return;
+        ++fullChecks_;
+        PositionChoice choice{kind, stride, first, 0, {}, {}};
+        choice.positions.reserve(used_);
+        for (std::uint64_t id = 0; id < used_; ++id) choice.positions.push_back(arr(positionOf(kind, stride, first, id)));
+        if (local_.empty()) {
+            local_ = block_.triangles;
+            for (auto& t : local_)
+                for (auto& v : t) v -= block_.minIndex;
+        }
+        choice.measures = block_.measures;
+        measureGeometry(choice.positions, {}, local_, choice.measures);
+        choice.vertexScore = choice.measures.vertexScore;
+        if (choice.vertexScore <= 0.05) return;
+        choices_.push_back(std::move(choice));
+        std::sort(choices_.begin(), choices_.end(),
+                  [](const PositionChoice& a, const PositionChoice& b) { return a.vertexScore > b.vertexScore; });
+        if (choices_.size() > 4) choices_.resize(4);
+    }
+
+    // UVs read for every used vertex by reader; scored on a triangle sample.
+    template <class Reader>
+    double uvScoreOf(const PositionChoice& p, Reader&& reader) const {
+        // The sampled vertices first: UVs are finite, small and not all one pair.
+        float lo = INFINITY;
+        float hi = -INFINITY;
+        for (std::uint32_t id : sampleIds_) {
+            const UvPair uv = reader(id);
+            if (!(std::fabs(uv.u) <= 64 && std::fabs(uv.v) <= 64)) return 0;
+            lo = std::min({lo, uv.u, uv.v});
+            hi = std::max({hi, uv.u, uv.v});
+        }
+        if (!(hi - lo > 1e-4f)) return 0;
+        std::vector<std::array<float, 2>> uvs(used_);
+        for (std::uint64_t id = 0; id < used_; ++id) {
+            const UvPair uv = reader(id);
+            uvs[id] = {uv.u, uv.v};
+        }
+        CandidateMeasures m;
+        measureGeometry(p.positions, uvs, uvSample(), m);
+        return m.uvScore;
+    }
+
+    std::span<const std::array<std::uint32_t, 3>> uvSample() const {
+        if (uvSample_.empty()) {
+            const std::size_t step = std::max<std::size_t>(1, block_.triangles.size() / kUvSampleTriangles);
+            for (std::size_t t = 0; t < block_.triangles.size(); t += step) {
+                auto tri = block_.triangles[t];
+                for (auto& v : tri) v -= block_.minIndex;
+                uvSample_.push_back(tri);
+            }
+        }
+        return uvSample_;
+    }
+
+    // A unit vector at offset in most records: normals or tangents, not UVs.
+    bool looksLikeNormals(const PositionChoice& p, std::uint64_t offset) const {
+        std::uint64_t unit = 0;
+        const std::uint64_t step = std::max<std::uint64_t>(1, used_ / 64);
+        std::uint64_t seen = 0;
+        for (std::uint64_t id = 0; id < used_; id += step, ++seen) {
+            const Vec3 n = positionAt(bytes_, p.first + id * p.stride + offset, PositionKind::Float, true);
+            if (std::fabs(std::hypot(n.x, n.y, n.z) - 1.0f) < 0.01f) ++unit;
+        }
+        return unit * 10 >= seen * 9;
+    }
+
+    UvChoice bestUv(const PositionChoice& p, std::span<const VertexRegion> regions) const {
+        UvChoice best;
+        const std::uint32_t posSize = positionSize(p.kind);
+        struct Format {
+            VertexFormat format;
+            UvPairKind kind;
+            float divisor;
+        };
+        std::vector<Format> formats;
+        if (p.kind == PositionKind::Float)
+            formats = {{VertexFormat::Float, UvPairKind::Float, 65536.0f},
+                       {VertexFormat::HF_UV, UvPairKind::Half, 65536.0f},
+                       {VertexFormat::WordUV, UvPairKind::Word, 65536.0f},
+                       {VertexFormat::WordUV, UvPairKind::Word, 8192.0f}};
+        else if (p.kind == PositionKind::Half)
+            formats = {{VertexFormat::HF_all, UvPairKind::Half, 65536.0f}};
+        else
+            formats = {{VertexFormat::ShortAll, UvPairKind::Word, 65536.0f},
+                       {VertexFormat::ShortAll, UvPairKind::Word, 8192.0f}};
+
+        for (const Format& f : formats) {
+            const std::uint32_t pair = pairSize(f.kind);
+            const std::uint32_t vDelta = pair / 2;
+            for (std::uint32_t u = posSize; u + pair <= p.stride && u <= 250; ++u) {
+                if (u == kNoUvInRecord) continue;
+                if (f.kind == UvPairKind::Float &&
+                    ((u >= 4 && u - 4 >= posSize && looksLikeNormals(p, u - 4)) || looksLikeNormals(p, u)))
+                    continue;
+                const double score = uvScoreOf(p, [&](std::uint64_t id) {
+                    return uvPairAt(bytes_, p.first + id * p.stride + u, f.kind, vDelta, f.divisor);
+                });
+                if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, f.divisor, score};
+            }
+        }
+        // Packed positions may have their UVs in a packed block of their own.
+        if (p.stride == posSize && p.kind == PositionKind::Float && best.score < kUvAccept) {
+            for (const Format& f : formats) {
+                const std::uint32_t pair = pairSize(f.kind);
+                std::vector<std::uint64_t> starts;
+                const std::uint64_t blockBytes = used_ * posSize;
+                const std::uint64_t pairBytes = used_ * pair;
+                for (std::uint64_t j = 0; j < 4; ++j) {
+                    starts.push_back(p.first + blockBytes + j * blockBytes);
+                    if (p.first >= pairBytes + j * blockBytes) starts.push_back(p.first - pairBytes - j * blockBytes);
+                }
+                for (const VertexRegion& r : regions) {
+                    for (std::uint64_t j = 0; j < 6; ++j) starts.push_back(r.begin + j * pairBytes);
+                    for (std::uint64_t j = 1; j < 6; ++j)
+                        if (r.end - r.begin >= j * pairBytes) starts.push_back(r.end - j * pairBytes);
+                }
+                for (std::uint64_t s : starts) {
+                    if (s + pairBytes > model_.size()) continue;
+                    if (s < p.first + blockBytes && p.first < s + pairBytes) continue;
+                    const double score = uvScoreOf(p, [&](std::uint64_t id) {
+                        return uvPairAt(bytes_, s + id * pair, f.kind, pair / 2, f.divisor);
+                    });
+                    if (score > best.score + 0.02) best = {UvLocation::SeparateBlock, f.format, kNoUvInRecord, s, f.divisor, score};
+                }
+            }
+        }
+        if (best.score < kUvAccept) {
+            UvChoice none;
+            none.format = p.kind == PositionKind::Half    ? VertexFormat::HF_all
+                          : p.kind == PositionKind::Short ? VertexFormat::ShortAll
+                                                          : VertexFormat::Float;
+            return none;
+        }
+        return best;
+    }
+
+    bool settingsFor(const PositionChoice& p, const UvChoice& uv, LayoutSettings& s) const {
+        s.faceIndexStart = block_.start;
+        s.faceIndexCnt = block_.count;
+        s.faceGap = block_.faceGap;
+        s.indexSize = block_.indexSize;
+        s.stripMode = block_.topology != IndexTopology::List;
+        s.ffffSeparator = block_.topology == IndexTopology::StripRestart;
+        s.faceVertexCount = block_.faceVertexCount;
+        s.bigEndian = block_.bigEndian;
+        s.vertexFormat = uv.format;
+        s.uvDivisor = uv.divisor;
+        const std::uint64_t k = block_.minIndex;
+        // Only list passes renumber faces from the smallest index; strips name records
+        // counted from the vertex start.
+        s.relFI = k > 0 && block_.topology == IndexTopology::List;
+        std::uint64_t start = p.first;
+        const bool shifted = uv.format == VertexFormat::HF_all && uv.location != UvLocation::SeparateBlock;
+        if (!s.relFI || shifted) {
+            if (start < k * p.stride) return false;
+            start -= k * p.stride;
+        }
+        s.vertsCnt = static_cast<std::uint32_t>(s.relFI ? used_ : std::uint64_t{block_.maxIndex} + 1);
+        if (start > UINT32_MAX) return false;
+        s.vertexStart = static_cast<std::uint32_t>(start);
+        if (uv.location == UvLocation::SeparateBlock) {
+            const std::uint32_t pair = pairSize(uvPairKind(uv.format));
+            std::uint64_t uvStart = uv.blockStart;
+            if (!s.relFI) {
+                if (uvStart < k * pair) return false;
+                uvStart -= k * pair;
+            }
+            s.vbMode = false;
+            s.fvfSize = static_cast<std::uint8_t>(p.stride);
+            s.uvPos = kNoUvInRecord;
+            s.uvBlockStart = static_cast<std::uint32_t>(uvStart);
+            s.uvBlockSize = kNoUvBlock;
+        } else {
+            s.vbMode = true;
+            s.fvfSize = static_cast<std::uint8_t>(p.stride);
+            s.uvPos = static_cast<std::uint8_t>(uv.location == UvLocation::InVertexRecord ? uv.uvPos : kNoUvInRecord);
+            s.uvBlockStart = 0;
+            s.uvBlockSize = kNoUvBlock;
+        }
+        return true;
+    }
+
+    void fillBox(const PositionChoice& p, LayoutCandidate& c) const {
+        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY};
+        std::array<float, 3> hi{-INFINITY, -INFINITY, -INFINITY};
+        for (const auto& t : block_.triangles)
+            for (std::uint32_t v : t) {
+                const auto& q = p.positions[v - block_.minIndex];
+                for (int a = 0; a < 3; ++a) {
+                    lo[a] = std::min(lo[a], q[a]);
+                    hi[a] = std::max(hi[a], q[a]);
+                }
+            }
+        c.boxMin = lo;
+        c.boxMax = hi;
+    }
+
+    std::span<const std::uint8_t> model_;
+    const IndexBlock& block_;
+    const std::atomic<bool>* cancel_;
+    SpanBytes bytes_;
+    std::uint64_t used_ = 0;
+    std::vector<std::array<std::uint32_t, 3>> sample_;
+    std::vector<std::uint32_t> sampleIds_;
+    mutable std::vector<double> quickEdges_;
+    mutable std::vector<std::array<std::uint32_t, 3>> uvSample_;
+    std::vector<PositionChoice> choices_;
+    std::size_t fullChecks_ = 0;
+    std::size_t quickChecks_ = 0;
+    std::vector<std::array<std::uint32_t, 3>> local_;
+};
+
+std::uint64_t distance(const VertexRegion& r, const IndexBlock& b) {
+    if (r.end <= b.start) return b.start - r.end;
+    if (r.begin >= b.byteEnd()) return r.begin - b.byteEnd();
+    return 0;
+}
+
+}  // namespace
+
+std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, bool bigEndian, std::uint64_t from,
+                                           std::uint64_t to) {
+    std::vector<VertexRegion> regions;
+    const SpanBytes bytes{model, bigEndian};
+    bool open = false;
+    VertexRegion region;
+    std::uint64_t c = from / kRegionChunk * kRegionChunk;
+    for (; c < to && c + kRegionChunk + 4 <= model.size(); c += kRegionChunk) {
+        unsigned best = 0;
+        for (std::uint64_t a = 0; a < 4 && best < kFloatyWords; ++a) {
+            unsigned n = 0;
+            for (std::uint64_t w = 0; w < kRegionChunk / 4; ++w) {
+                const std::uint32_t bits = bytes.u32(c + a + 4 * w);
+                // Zero words count only half: a zero page is no vertex block.
+                if ((bits & 0x7FFFFFFF) != 0 && plausibleFloatBits(bits)) ++n;
+            }
+            best = std::max(best, n);
+        }
+        if (best >= kFloatyWords) {
+            if (!open) region.begin = c;
+            open = true;
+            region.end = c + kRegionChunk;
+        } else if (open) {
+            regions.push_back(region);
+            open = false;
+        }
+    }
+    if (open) regions.push_back(region);
+    return regions;
+}
+
+std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions) {
+    std::sort(regions.begin(), regions.end(),
+              [](const VertexRegion& a, const VertexRegion& b) { return a.begin < b.begin; });
+    std::vector<VertexRegion> joined;
+    for (VertexRegion& r : regions) {
+        if (!joined.empty() && r.begin <= joined.back().end) {
+            joined.back().end = std::max(joined.back().end, r.end);
+            continue;
+        }
+        joined.push_back(std::move(r));
+    }
+    // A block may end up to a chunk after its last whole floaty chunk.
+    for (VertexRegion& r : joined) r.end += kRegionChunk;
+    return joined;
+}
+
+void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region) {
+    constexpr std::uint64_t kSamples = 2048;
+    const std::uint64_t end = std::min<std::uint64_t>(region.end, model.size());
+    std::array<std::uint32_t, 256> matches{};
+    if (end > region.begin + 256) {
+        const std::uint64_t room = end - region.begin - 255;
+        const std::uint64_t step = std::max<std::uint64_t>(1, room / kSamples);
+        for (std::uint64_t p = region.begin; p + 255 < end; p += step) {
+            const std::uint8_t* b = model.data() + p;
+            for (unsigned s = 6; s < 256; ++s) matches[s] += b[0] == b[s];
+        }
+    }
+    std::vector<std::uint8_t> order;
+    for (unsigned s = 6; s < 256; ++s) order.push_back(static_cast<std::uint8_t>(s));
+    std::stable_sort(order.begin(), order.end(), [&](std::uint8_t a, std::uint8_t b) { return matches[a] > matches[b]; });
+    region.strides = {12, 6};
+    for (std::uint8_t s : order) {
+        if (region.strides.size() >= kStrideChoices + 2) break;
+        if (s != 12 && s != 6) region.strides.push_back(s);
+    }
+}
+
+std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
+                                             std::span<const VertexRegion> floatRegions, std::size_t keep,
+                                             const std::atomic<bool>* cancel) {
+    BlockSearch search(model, block, cancel);
+    std::vector<const VertexRegion*> near;
+    for (const VertexRegion& r : floatRegions) near.push_back(&r);
+    std::sort(near.begin(), near.end(), [&](const VertexRegion* a, const VertexRegion* b) {
+        return distance(*a, block) < distance(*b, block);
+    });
+    for (const VertexRegion* r : near) {
+        if (search.stopped() || search.goodEnough()) break;
+        search.searchRegion(r->begin, r->end, r->strides, {PositionKind::Float});
+    }
+    // Half and short records hold no telling bit patterns: they are sought right beside
+    // the index block, where formats keep them.
+    if (!search.goodEnough() && !search.stopped()) {
+        const std::uint64_t reach = kNeighbourhood + search.used() * 64;
+        VertexRegion after{block.byteEnd(), std::min<std::uint64_t>(model.size(), block.byteEnd() + reach), {}};
+        VertexRegion before{block.start > reach ? block.start - reach : 0, block.start, {}};
+        for (VertexRegion* r : {&after, &before}) {
+            estimateStrides(model, *r);
+            search.searchRegion(r->begin, r->end, r->strides, {PositionKind::Half, PositionKind::Short});
+        }
+    }
+    std::vector<VertexRegion> nearRegions;
+    for (std::size_t i = 0; i < near.size() && i < 8; ++i) nearRegions.push_back(*near[i]);
+    return search.candidates(keep, nearRegions);
+}
+
+}  // namespace nimbrel

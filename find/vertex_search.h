@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "find/index_blocks.h"
+#include "find/layout_finder.h"
+
+namespace nimbrel {
+
+/// A stretch of bytes that may hold vertex records, with the record strides its bytes
+/// repeat at, likeliest first.
+struct VertexRegion {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+    std::vector<std::uint8_t> strides;
+};
+
+/// Stretches where 4-byte words in the given byte order read as plausible floats, in
+/// [from, to); neighbouring parts' regions are joined by joinRegions.
+std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, bool bigEndian, std::uint64_t from,
+                                           std::uint64_t to);
+std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions);
+/// Fills a region's strides from how its bytes repeat.
+void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region);
+
+/// Complete layouts for one index block: the vertex records it names and their UVs,
+/// at most keep of them, best first.
+std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
+                                             std::span<const VertexRegion> floatRegions, std::size_t keep,
+                                             const std::atomic<bool>* cancel);
+
+}  // namespace nimbrel
