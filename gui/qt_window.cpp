@@ -20,6 +20,7 @@
 #include <new>
 
 #include "app/control_table.h"
+#include "gui/layout_finder_dialog.h"
 #include "gui/line_list_model.h"
 #include "platform/files.h"
 
@@ -223,6 +224,13 @@ void QtWindow::runCommand(std::uint32_t commandWord) {
 void QtWindow::deliverCommand(std::uint32_t commandWord) {
     if (commandDepth_ > 0) deferred_.push_back(commandWord);
     else runCommand(commandWord);
+}
+
+void QtWindow::showLayoutFinder(Context& ctx) {
+    flushLists();
+    LayoutFinderDialog dialog(ctx, [this] { flushLists(); }, this);
+    dialog.startScan();
+    dialog.exec();
 }
 
 void QtWindow::sendCommand(std::uint32_t commandWord) { runCommand(commandWord); }

@@ -78,6 +78,7 @@ public:
     void showAbout(std::string_view text) override;
     std::optional<std::filesystem::path> askOpenFile(std::string_view title, std::string_view filterName,
                                                      std::string_view pattern) override;
+    void showLayoutFinder(Context& ctx) override;
     void sendCommand(std::uint32_t commandWord) override;
     void postClose() override;
 

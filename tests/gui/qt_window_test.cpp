@@ -25,47 +25,16 @@
 #include "gui/command_channel.h"
 #include "gui/qt_window.h"
 #include "modal_answerer.h"
+#include "qt_session.h"
 #include "window_driver.h"
 
 namespace nimbrel::testing {
 
 namespace {
 
-class RecordingLauncher : public Launcher {
-public:
-    void launchAndWait(const std::string& program, const std::string& argument) override {
-        launches.push_back(program + ' ' + argument);
-    }
-    std::vector<std::string> launches;
-};
-
 void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-/// A QtWindow with its own Workspace and model, created as the program creates it.
-struct QtSession {
-    explicit QtSession(const std::string& appDir, BaseUnits units = {}) : model(1 << 16), window(units) {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
-        window.setCloseHandler([this] {
-            ws.stripScratch.release();
-            ++closes;
-        });
-        initializeWindow(ctx, appDir);
-    }
-
-    bool show() {
-        window.show();
-        return QTest::qWaitForWindowExposed(&window);
-    }
-
-    Workspace ws;
-    ModelBuffer model;
-    RecordingLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
-    int closes = 0;
-};
 
 }  // namespace
 
