@@ -47,9 +47,10 @@ def mistakes(layout):
     if not seq:
         out["stride"] = ([f"set 4 {int(field4) + 4}"], ["FVF size"])
     out["start+2"] = ([f"set 2 {int(start, 16) + 2:x}"], ["face start"])
-    out["index size"] = (["click 14"], ["try Word"] if dw else ["try DW"])
-    out["list/strip"] = (["click 18"], ["try noStr"] if strip else ["try Strip"])
-    out["byte order"] = (["click 12"], ["try litE"] if big else ["try bigE"])
+    # After the click the fix is the file's own setting.
+    out["index size"] = (["click 14"], ["try DW"] if dw else ["try Word"])
+    out["list/strip"] = (["click 18"], ["try Strip"] if strip else ["try noStr"])
+    out["byte order"] = (["click 12"], ["try bigE"] if big else ["try litE"])
     return out
 
 
