@@ -5,32 +5,48 @@
 
 #include "app/control_table.h"
 #include "app/gltf_export.h"
+#include "app/layout_check.h"
 #include "app/script_runner.h"
 #include "platform/files.h"
 
 namespace nimbrel {
 
-int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
-                    const std::vector<std::string>& vyps, ExportKind kind) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> absoluteVyps;
-    for (const auto& vyp : vyps) absoluteVyps.push_back(fs::absolute(vyp).lexically_normal().string());
-    std::string absoluteModel = fs::absolute(modelPath).lexically_normal().string();
+namespace {
 
-    HeadlessSession session(model, out, appDir, false);
+std::vector<std::string> absolutePaths(const std::vector<std::string>& paths) {
+    std::vector<std::string> out;
+    for (const auto& path : paths) out.push_back(std::filesystem::absolute(path).lexically_normal().string());
+    return out;
+}
+
+// Opens the model in batch mode from its own folder, as the file-list run does. False
+// when the folder cannot be entered or nothing was loaded; batch mode is then off again.
+bool openModelInBatch(HeadlessSession& session, const std::string& modelPath) {
+    const std::string absoluteModel = std::filesystem::absolute(modelPath).lexically_normal().string();
     Workspace& ws = session.workspace();
-    HeadlessWindow& window = session.window();
     if (!platform::changeDirectory(platform::folderOf(absoluteModel))) {
         std::cerr << "nimbrel-cli: cannot enter the folder of " << modelPath << '\n';
-        return 1;
+        return false;
     }
     ws.batchMode = 1;
     ws.modelPath = absoluteModel;
     session.dispatch(cmd::kOpen);
-    if (model.size() == 0) {
+    if (session.context().model.size() == 0) {
         ws.batchMode = 0;
-        return 1;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
+                    const std::vector<std::string>& vyps, ExportKind kind) {
+    const std::vector<std::string> absoluteVyps = absolutePaths(vyps);
+    HeadlessSession session(model, out, appDir, false);
+    Workspace& ws = session.workspace();
+    HeadlessWindow& window = session.window();
+    if (!openModelInBatch(session, modelPath)) return 1;
     bool allWritten = true;
     std::vector<NamedMesh> chain;
     // Every line the exports add is printed at the end, so a count correction of an
@@ -59,6 +75,23 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
     const auto& lines = window.lines(field::kResultsList);
     for (std::size_t i = firstLine; i < lines.size(); ++i) out << lines[i] << '\n';
     return allWritten ? 0 : 1;
+}
+
+int checkLayoutFile(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
+                    const std::string& vyp) {
+    const std::string absoluteVyp = absolutePaths({vyp}).front();
+    HeadlessSession session(model, out, appDir, false);
+    Workspace& ws = session.workspace();
+    if (!openModelInBatch(session, modelPath)) return 1;
+    ws.parameterFilePath = absoluteVyp;
+    session.dispatch(cmd::kOpenVyp);
+    ws.batchMode = 0;
+    if (!ws.parameterSetLoaded) return 1;
+    const std::size_t firstLine = session.window().lines(field::kResultsList).size();
+    const std::optional<LayoutVerdict> verdict = checkLayout(session.context());
+    const auto& lines = session.window().lines(field::kResultsList);
+    for (std::size_t i = firstLine; i < lines.size(); ++i) out << lines[i] << '\n';
+    return verdict && verdict->looksRight ? 0 : 1;
 }
 
 int runFileListCommand(std::ostream& out, ModelBuffer& model, const std::string& appDir) {

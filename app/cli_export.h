@@ -18,6 +18,12 @@ enum class ExportKind { Obj, Glb, GlbChain };
 int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
                     const std::vector<std::string>& vyps, ExportKind kind = ExportKind::Obj);
 
+/// nimbrel-cli check: opens model and loads vyp as export does, then runs the layout check
+/// and prints its report. 0 when the layout looks right; 1 when it does not or a file
+/// failed to load.
+int checkLayoutFile(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
+                    const std::string& vyp);
+
 /// nimbrel-cli filelist: the file-list run (command 9999) in the current folder.
 int runFileListCommand(std::ostream& out, ModelBuffer& model, const std::string& appDir);
 

@@ -1,5 +1,6 @@
 #include "app/control_table.h"
 
+#include <algorithm>
 #include <array>
 
 namespace nimbrel {
@@ -75,6 +76,8 @@ const MenuItemSpec kMenu[] = {
     {"&File", 0, "", true},
     {"&File", cmd::kExit, "E&xit", true},
     {"&Misc", cmd::kFIri, "&FIri", true},
+    {"&Misc", cmd::kFindLayouts, "&Find layouts...", false},
+    {"&Misc", cmd::kCheckLayout, "&Check layout", false},
     {"&Help", cmd::kAbout, "&About", true},
 };
 
@@ -148,6 +151,19 @@ std::optional<Label> labelByName(std::string_view name) {
     for (std::size_t i = 0; i < kLabelNames.size(); ++i)
         if (kLabelNames[i] == name) return static_cast<Label>(i);
     return std::nullopt;
+}
+
+Geometry controlsExtent(int baseUnitX, int baseUnitY, int scrollBarWidth, int comboHeight) {
+    int right = 0;
+    int bottom = 0;
+    for (const auto& c : kControls) {
+        if (c.kind == K::FocusHolder) continue;
+        Geometry g = geometryOf(c, baseUnitX, baseUnitY, scrollBarWidth);
+        if (c.kind == K::ComboBox) g.height = comboHeight;
+        right = std::max(right, g.x + g.width);
+        bottom = std::max(bottom, g.y + g.height);
+    }
+    return Geometry{0, 0, right + baseUnitX, bottom + baseUnitY};
 }
 
 std::span<const MenuItemSpec> menuTable() { return kMenu; }

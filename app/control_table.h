@@ -42,6 +42,8 @@ inline constexpr int kChainExport = 9072;
 inline constexpr int kSubmeshExport = 9073;
 inline constexpr int kOpenVyp = 9074;
 inline constexpr int kSaveVyp = 9075;
+inline constexpr int kFindLayouts = 9080;
+inline constexpr int kCheckLayout = 9081;
 inline constexpr int kGltfExport = 9082;
 inline constexpr int kGltfChainExport = 9083;
 inline constexpr int kFileList = 9999;
@@ -104,8 +106,11 @@ std::span<const std::string_view> formatItems();
 std::span<const std::string_view> infoBanner();
 std::span<const std::string_view> resultsIntro();
 
+/// The client area that holds every control with a margin of one base unit to the right
+/// and below, as the left and top edges have it. A combobox counts with its closed height,
+/// comboHeight; its formula's height includes the dropped-down list.
+Geometry controlsExtent(int baseUnitX, int baseUnitY, int scrollBarWidth, int comboHeight);
+
 inline constexpr std::string_view kWindowTitle = "- Nimbrel";
-inline constexpr int kWindowWidth = 560;
-inline constexpr int kWindowHeight = 340;
 
 }  // namespace nimbrel

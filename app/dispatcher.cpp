@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/layout_check.h"
 #include "app/toggles.h"
 #include "core/text_format.h"
 
@@ -70,6 +71,8 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kOpenVyp: return runOpenVyp(ctx);
     case cmd::kSaveVyp: return runSaveVyp(ctx);
     case cmd::kFileList: return runFileList(ctx);
+    case cmd::kFindLayouts: return ctx.window.showLayoutFinder(ctx);
+    case cmd::kCheckLayout: return runCheckLayout(ctx);
     default: return;  // lists, edit fields, labels, " CF": nothing
     }
 }

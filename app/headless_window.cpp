@@ -1,6 +1,7 @@
 #include "app/headless_window.h"
 
 #include "app/control_table.h"
+#include "app/found_layouts.h"
 #include "platform/files.h"
 
 namespace nimbrel {
@@ -104,6 +105,10 @@ std::optional<std::filesystem::path> HeadlessWindow::askOpenFile(std::string_vie
     answers_.pop_front();
     if (!answer || !platform::fileExists(*answer)) return std::nullopt;
     return std::filesystem::absolute(*answer).lexically_normal();
+}
+
+void HeadlessWindow::showLayoutFinder(Context&) {
+    if (sink_) sink_("dialog: " + std::string(kLayoutFinderTitle));
 }
 
 void HeadlessWindow::sendCommand(std::uint32_t commandWord) {

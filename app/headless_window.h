@@ -52,6 +52,9 @@ public:
     void showAbout(std::string_view text) override;
     std::optional<std::filesystem::path> askOpenFile(std::string_view title, std::string_view filterName,
                                                      std::string_view pattern) override;
+    /// No one answers the finder's dialog here: it is recorded as cancelled. Scripts run the
+    /// finder with their own find and apply lines.
+    void showLayoutFinder(Context& ctx) override;
     void sendCommand(std::uint32_t commandWord) override;
     void postClose() override { closeRequested_ = true; }
 

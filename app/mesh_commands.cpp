@@ -6,6 +6,7 @@
 #include "app/block_checks.h"
 #include "app/commands.h"
 #include "app/face_branch.h"
+#include "app/step_reads.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
@@ -24,12 +25,6 @@ constexpr std::uint8_t kNoUvBlock = 255;
 constexpr std::uint8_t kPackedUvMap = 255;
 
 enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
-
-bool readAllStepFields(Context& ctx, bool plus, bool minus) {
-    Workspace& ws = ctx.ws;
-    return readStepOneFields(ws, ctx.model, ctx.window) && readStepTwoFields(ws, ctx.model, ctx.window, ws.vbMode) &&
-           readStepThreeFields(ws, ctx.model, ctx.window, plus, minus);
-}
 
 // Measures the faces and checks the typed vertex count against them, before any file is
 // touched.
@@ -93,6 +88,12 @@ void writeMeshVertices(Context& ctx, TextOut& out) {
 }
 
 }  // namespace
+
+bool readAllStepFields(Context& ctx, bool plus, bool minus) {
+    Workspace& ws = ctx.ws;
+    return readStepOneFields(ws, ctx.model, ctx.window) && readStepTwoFields(ws, ctx.model, ctx.window, ws.vbMode) &&
+           readStepThreeFields(ws, ctx.model, ctx.window, plus, minus);
+}
 
 void runMesh(Context& ctx) {
     Workspace& ws = ctx.ws;

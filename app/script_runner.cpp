@@ -1,11 +1,15 @@
 #include "app/script_runner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/find_command.h"
+#include "app/found_layouts.h"
 #include "app/window_setup.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -86,6 +90,8 @@ public:
             click(cmd::kOpen);
             return true;
         }
+        if (verb == "find") return find(rest);
+        if (verb == "apply") return apply(rest);
         auto [idWord, tail] = splitWord(rest);
         if (idWord.empty()) return fail("missing id");
         auto target = parseTarget(idWord);
@@ -127,6 +133,40 @@ private:
     bool fail(const std::string& why) {
         err_ << "script line " << lineNumber_ << ": " << why << '\n';
         return false;
+    }
+
+    // Lists the first count candidates of the loaded model exactly as nimbrel-cli find does
+    // (which reads the model file again), and keeps the same ranking for apply.
+    bool find(std::string_view countWord) {
+        FindCommandOptions listing;
+        if (!countWord.empty()) {
+            auto parsed = parseNumber(countWord);
+            if (!parsed || *parsed < 1) return fail("find takes a count of at least 1: " + std::string(countWord));
+            listing.top = static_cast<std::size_t>(*parsed);
+        }
+        Context& ctx = session_.context();
+        if (ctx.model.size() == 0) return fail("find needs a loaded model");
+        listing.modelPath = ctx.ws.modelPath;
+        std::ostringstream progress;
+        if (runFindCommand(out_, progress, ctx.model, ctx.ws.appDir, listing) != 0)
+            return fail("the model could not be read again: " + ctx.ws.modelPath);
+        FindOptions options;
+        options.maxCandidates = std::max<std::size_t>(listing.top, 100);
+        options.minTriangles = listing.minTriangles;
+        found_ = findModelLayouts(ctx.model, options);
+        foundOnce_ = true;
+        return true;
+    }
+
+    bool apply(std::string_view rankWord) {
+        auto rank = parseNumber(rankWord);
+        if (!rank) return fail("apply needs the rank of a candidate: " + std::string(rankWord));
+        if (!foundOnce_) return fail("apply needs a find first");
+        if (*rank < 1 || static_cast<std::size_t>(*rank) > found_.size())
+            return fail("no candidate " + std::string(rankWord) + ": the last find found " +
+                        std::to_string(found_.size()));
+        applyCandidate(session_.context(), found_[static_cast<std::size_t>(*rank) - 1]);
+        return true;
     }
 
     bool changeDir(std::string_view dir) {
@@ -189,6 +229,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     int lineNumber_ = 0;
+    std::vector<LayoutCandidate> found_;
+    bool foundOnce_ = false;
 };
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 namespace nimbrel {
 
+struct Context;
+
 /// The static texts that share control ids 26 and 27; addressed by their own names.
 enum class Label {
     step1Label1,
@@ -50,6 +52,10 @@ public:
     /// The caller changes the current directory.
     virtual std::optional<std::filesystem::path> askOpenFile(std::string_view title, std::string_view filterName,
                                                              std::string_view pattern) = 0;
+
+    /// "&Find layouts...": the dialog over the layouts the finder finds in the loaded model;
+    /// returns when it is closed. Its buttons act through ctx as the user's clicks would.
+    virtual void showLayoutFinder(Context& ctx) = 0;
 
     /// Runs a command word through the dispatcher and returns when it has finished.
     virtual void sendCommand(std::uint32_t commandWord) = 0;

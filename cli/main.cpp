@@ -25,7 +25,12 @@ constexpr const char* kUsage =
     "                                                        list the layouts found, best first;\n"
     "                                                        --vyp saves each block as MODEL_N.vyp\n"
     "  nimbrel-cli filelist                                  run the file list in the current folder\n"
-    "  nimbrel-cli --help | --version\n";
+    "  nimbrel-cli check MODEL VYP                           the layout check of one parameter file\n"
+    "                                                        (exit 0: looks right, 1: does not)\n"
+    "  nimbrel-cli --help | --version\n"
+    "script lines: open, answer, set, click, select, send, print, state, echo, cd;\n"
+    "  find [N]   the layout finder's best N layouts of the loaded model (default 10)\n"
+    "  apply K    candidate K of the last find into the fields, toggles and combobox\n";
 
 int runCommand(const std::vector<std::string>& args) {
     std::string appDir = nimbrel::platform::executableDir();
@@ -130,6 +135,13 @@ int main(int argc, char** argv) {
         std::vector<std::string> vyps(args.begin() + 1, args.end());
         return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), vyps,
                                         kind);
+    }
+    if (verb == "check") {
+        if (args.size() != 2) {
+            std::cerr << kUsage;
+            return 2;
+        }
+        return nimbrel::checkLayoutFile(std::cout, nimbrel::ModelBuffer::process(), appDir, args[0], args[1]);
     }
     if (verb == "filelist" && args.empty())
         return nimbrel::runFileListCommand(std::cout, nimbrel::ModelBuffer::process(), appDir);

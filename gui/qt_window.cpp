@@ -20,6 +20,7 @@
 #include <new>
 
 #include "app/control_table.h"
+#include "gui/layout_finder_dialog.h"
 #include "gui/line_list_model.h"
 #include "platform/files.h"
 
@@ -67,7 +68,10 @@ QtWindow::QtWindow(BaseUnits units) : units_(units) {
     layout->addWidget(client);
     setCentralWidget(edge);
     buildControls(client);
-    resize(kWindowWidth, kWindowHeight);
+    // Opens holding every control; the window manager's frame goes around that.
+    const Geometry extent = controlsExtent(units_.x, units_.y, units_.scrollBarWidth, formatCombo_->sizeHint().height());
+    const int edgeWidth = edge->frameWidth();
+    resize(extent.width + 2 * edgeWidth, extent.height + 2 * edgeWidth + menuBar()->sizeHint().height());
     focusHolder_->setFocus();
 }
 
@@ -222,6 +226,13 @@ void QtWindow::deliverCommand(std::uint32_t commandWord) {
     else runCommand(commandWord);
 }
 
+void QtWindow::showLayoutFinder(Context& ctx) {
+    flushLists();
+    LayoutFinderDialog dialog(ctx, [this] { flushLists(); }, this);
+    dialog.startScan();
+    dialog.exec();
+}
+
 void QtWindow::sendCommand(std::uint32_t commandWord) { runCommand(commandWord); }
 
 void QtWindow::postClose() { QTimer::singleShot(0, this, &QWidget::close); }
@@ -241,26 +252,12 @@ void QtWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void QtWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (!sized_) {
-        sized_ = true;
-        QTimer::singleShot(0, this, &QtWindow::fitOuterSize);
-    }
-}
-
 void QtWindow::paintEvent(QPaintEvent* event) {
     QMainWindow::paintEvent(event);
     if (!painted_) {
         painted_ = true;
         emit firstPainted();
     }
-}
-
-// The outer size counts the window manager's frame, which is known only once shown.
-void QtWindow::fitOuterSize() {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (!frame.isEmpty()) resize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
 }
 
 std::string QtWindow::text(int id) const {

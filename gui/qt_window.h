@@ -78,12 +78,12 @@ public:
     void showAbout(std::string_view text) override;
     std::optional<std::filesystem::path> askOpenFile(std::string_view title, std::string_view filterName,
                                                      std::string_view pattern) override;
+    void showLayoutFinder(Context& ctx) override;
     void sendCommand(std::uint32_t commandWord) override;
     void postClose() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -92,7 +92,6 @@ private:
     QWidget* createControl(const ControlSpec& control, QWidget* client);
     void runCommand(std::uint32_t commandWord);
     void flushLists();
-    void fitOuterSize();
     LineListModel* listModel(int listId) const;
 
     BaseUnits units_;
@@ -108,7 +107,6 @@ private:
     std::deque<std::uint32_t> deferred_;
     int commandDepth_ = 0;
     bool closePending_ = false;
-    bool sized_ = false;
     bool painted_ = false;
 };
 

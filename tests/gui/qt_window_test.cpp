@@ -25,47 +25,16 @@
 #include "gui/command_channel.h"
 #include "gui/qt_window.h"
 #include "modal_answerer.h"
+#include "qt_session.h"
 #include "window_driver.h"
 
 namespace nimbrel::testing {
 
 namespace {
 
-class RecordingLauncher : public Launcher {
-public:
-    void launchAndWait(const std::string& program, const std::string& argument) override {
-        launches.push_back(program + ' ' + argument);
-    }
-    std::vector<std::string> launches;
-};
-
 void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-/// A QtWindow with its own Workspace and model, created as the program creates it.
-struct QtSession {
-    explicit QtSession(const std::string& appDir, BaseUnits units = {}) : model(1 << 16), window(units) {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
-        window.setCloseHandler([this] {
-            ws.stripScratch.release();
-            ++closes;
-        });
-        initializeWindow(ctx, appDir);
-    }
-
-    bool show() {
-        window.show();
-        return QTest::qWaitForWindowExposed(&window);
-    }
-
-    Workspace ws;
-    ModelBuffer model;
-    RecordingLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
-    int closes = 0;
-};
 
 }  // namespace
 
@@ -130,7 +99,15 @@ private slots:
         // Resizing moves nothing.
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_COMPARE(w.frameGeometry().size(), QSize(kWindowWidth, kWindowHeight));
+        // It opens holding every control: the check boxes at x 644 + 16, then a margin of one
+        // base unit; the overwrite warning ends lowest, at 287 + 18, then 16 more.
+        QCOMPARE(client->size(), QSize(668, 321));
+        const QRect clientInWindow(client->mapTo(&w, QPoint(0, 0)), client->size());
+        QVERIFY(w.rect().contains(clientInWindow));
+        for (QWidget* child : children) {
+            if (child->width() == 0) continue;  // the focus holder
+            QVERIFY2(client->rect().contains(child->geometry()), qPrintable(child->metaObject()->className()));
+        }
         w.resize(900, 500);
         QTest::qWait(20);
         QCOMPARE(w.control(cmd::kCF)->geometry(), QRect(396, 246, 24, 20));

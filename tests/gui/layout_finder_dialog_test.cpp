@@ -1,0 +1,319 @@
+#include <QAction>
+#include <QHeaderView>
+#include <QImage>
+#include <QSet>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/control_table.h"
+#include "app/found_layouts.h"
+#include "app/script_runner.h"
+#include "core/text_format.h"
+#include "gui/layout_finder_dialog.h"
+#include "modal_answerer.h"
+#include "qt_session.h"
+#include "support/generated_sheet.h"
+
+namespace nimbrel::testing {
+
+namespace {
+
+void writeModel(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+// Everything a user can see of the window: every control's text, enable and tick state,
+// the labels, the lists and the menu.
+std::vector<std::string> visibleState(const Window& w, const std::vector<std::string>& results) {
+    std::vector<std::string> out;
+    for (const ControlSpec& c : controlTable()) {
+        if (c.kind == ControlKind::FocusHolder || c.kind == ControlKind::ListBox) continue;
+        if (c.label) {
+            out.push_back(std::string(labelName(*c.label)) + " " + w.labelText(*c.label));
+            continue;
+        }
+        out.push_back(std::to_string(c.id) + " " + w.text(c.id) + (w.isEnabled(c.id) ? " enabled" : " disabled") +
+                      (w.isChecked(c.id) ? " checked" : ""));
+    }
+    for (const MenuItemSpec& m : menuTable())
+        if (m.id != 0) out.push_back(std::to_string(m.id) + (w.isEnabled(m.id) ? " enabled" : " disabled"));
+    out.push_back("combo " + std::to_string(w.selectedItem(cmd::kFormatCombo)));
+    out.insert(out.end(), results.begin(), results.end());
+    return out;
+}
+
+int darkPixels(const QImage& image, const QRect& area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) ++dark;
+    return dark;
+}
+
+}  // namespace
+
+class LayoutFinderDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir scratch_;
+    std::filesystem::path appDir_;
+    std::filesystem::path startDir_;
+
+    std::filesystem::path file(const std::string& name) const { return std::filesystem::path(scratch_.path().toStdString()) / name; }
+
+    void open(QtSession& s, const std::string& name) {
+        s.window.queueAnswer(file(name).string());
+        s.window.sendCommand(cmd::kOpen);
+    }
+
+    // The dialog over the loaded model, its scan done.
+    static bool scanned(LayoutFinderDialog& dialog) {
+        dialog.startScan();
+        return QTest::qWaitFor([&] { return !dialog.isScanning(); }, 60000);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        startDir_ = std::filesystem::current_path();
+        appDir_ = file("app");
+        std::filesystem::create_directories(appDir_);
+        for (const char* tool : {"mesh_viewer", "wordpad", "notepad"}) {
+            std::ofstream(appDir_ / tool) << "#!/bin/sh\n";
+            std::filesystem::permissions(appDir_ / tool, std::filesystem::perms::owner_all);
+        }
+        writeModel(file("sheet.bin"), sheet(12, 10, 2, false, false).bytes);
+        // Two index blocks over their own vertices: two layouts to save.
+        std::vector<std::uint8_t> two = sheet(12, 10, 2, false, false).bytes;
+        const auto second = sheet(9, 7, 4, false, false).bytes;
+        two.insert(two.end(), second.begin(), second.end());
+        writeModel(file("two.bin"), two);
+        writeModel(file("big.bin"), sheet(400, 300, 4, false, false).bytes);
+        writeModel(file("noise.bin"), std::vector<std::uint8_t>(4096, 0));
+    }
+
+    void cleanup() { std::filesystem::current_path(startDir_); }
+
+    void menuItemsWaitForAModelAndOpenTheDialog() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        QCOMPARE(s.window.menuAction(cmd::kFindLayouts)->text(), QStringLiteral("&Find layouts..."));
+        QCOMPARE(s.window.menuAction(cmd::kCheckLayout)->text(), QStringLiteral("&Check layout"));
+        QVERIFY(!s.window.menuAction(cmd::kFindLayouts)->isEnabled());
+        QVERIFY(!s.window.menuAction(cmd::kCheckLayout)->isEnabled());
+        open(s, "sheet.bin");
+        QVERIFY(s.window.menuAction(cmd::kFindLayouts)->isEnabled());
+        QVERIFY(s.window.menuAction(cmd::kCheckLayout)->isEnabled());
+
+        // The menu opens the modal dialog, which fills its table; the user closes it.
+        std::size_t rows = 0;
+        QTimer closer;
+        closer.setInterval(10);
+        connect(&closer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<LayoutFinderDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->isScanning()) return;
+            rows = static_cast<std::size_t>(dialog->table()->model()->rowCount());
+            dialog->reject();
+        });
+        closer.start();
+        s.window.menuAction(cmd::kFindLayouts)->trigger();
+        QVERIFY(rows > 0);
+    }
+
+    void applyFillsTheWindowAsTheHeadlessWindowDoes() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "two.bin");
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        QVERIFY(scanned(dialog));
+        QVERIFY(dialog.candidates().size() >= 2);
+        for (std::size_t rank : {std::size_t{2}}) {
+            dialog.table()->selectRow(static_cast<int>(rank - 1));
+            const LayoutCandidate chosen = *dialog.selectedCandidate();
+            if (rank == 1) {
+                // Double-click applies too.
+                const QRect cell = dialog.table()->visualRect(dialog.table()->model()->index(0, 1));
+                QTest::mouseDClick(dialog.table()->viewport(), Qt::LeftButton, {}, cell.center());
+            } else {
+                QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+            }
+            QCOMPARE(s.window.text(field::kFaceIndexStart), hexText(chosen.settings.faceIndexStart));
+            QCOMPARE(s.window.text(field::kVertsCnt), std::to_string(chosen.settings.vertsCnt));
+
+            ModelBuffer headlessModel(1 << 16);
+            std::ostringstream records;
+            HeadlessSession headless(headlessModel, records, appDir_.string(), false);
+            headless.window().queueAnswer(file("two.bin").string());
+            headless.dispatch(cmd::kOpen);
+            // The headless window was applied once for each earlier rank too.
+            if (rank == 1) applyCandidate(headless.context(), dialog.candidates()[1]);
+            applyCandidate(headless.context(), chosen);
+            const auto qtState = visibleState(s.window, s.window.lines(field::kResultsList));
+            const auto headlessState = visibleState(headless.window(), headless.window().lines(field::kResultsList));
+            QCOMPARE(qtState.size(), headlessState.size());
+            for (std::size_t i = 0; i < qtState.size(); ++i) QCOMPARE(QString::fromStdString(qtState[i]), QString::fromStdString(headlessState[i]));
+            QCOMPARE(layoutSettingsOf(s.ws), layoutSettingsOf(headless.workspace()));
+        }
+        // The step commands work on what Apply typed: go1 names the candidate's index range.
+        QTest::mouseClick(s.window.control(cmd::kGo1), Qt::LeftButton);
+        QVERIFY(answerer.takeRecords().empty());
+    }
+
+    void previewWritesTheMeshAndShowsIt() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "sheet.bin");
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        QVERIFY(scanned(dialog));
+        dialog.table()->selectRow(0);
+        const std::uint64_t triangles = dialog.selectedCandidate()->triangles;
+        const std::uint32_t vertexCount = dialog.selectedCandidate()->settings.vertsCnt;
+        std::filesystem::remove("test.obj");
+        QTest::mouseClick(dialog.previewButton(), Qt::LeftButton);
+        QCOMPARE(s.launcher.launches, std::vector<std::string>{(appDir_ / "mesh_viewer").string() + " test.obj"});
+        // The candidate's vertices and triangles.
+        std::ifstream obj("test.obj");
+        int vertices = 0, faces = 0;
+        for (std::string line; std::getline(obj, line);) {
+            vertices += line.rfind("v ", 0) == 0;
+            faces += line.rfind("f ", 0) == 0;
+        }
+        QCOMPARE(static_cast<std::uint32_t>(vertices), vertexCount);
+        QCOMPARE(static_cast<std::uint64_t>(faces), triangles);
+    }
+
+    void saveAllNamesTheFilesItWrote() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "two.bin");
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        QVERIFY(scanned(dialog));
+        QVERIFY(dialog.saveAllButton()->isEnabled());
+        QTest::mouseClick(dialog.saveAllButton(), Qt::LeftButton);
+        const auto records = answerer.takeRecords();
+        QCOMPARE(records.size(), std::size_t{1});
+        // Every file the message names was written; a block it could not save comes with a reason.
+        QVERIFY2(records[0].find("two_0.vyp") != std::string::npos, records[0].c_str());
+        QVERIFY(std::filesystem::exists(file("two_0.vyp")));
+        if (records[0].find("Not saved:") != std::string::npos)
+            QVERIFY(records[0].find(": ", records[0].find("Not saved:")) != std::string::npos);
+    }
+
+    void cancelStopsTheScanMidway() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string(), {}, 8 << 20);
+        QVERIFY(s.show());
+        open(s, "big.bin");
+        // The scan waits at its first progress report until Cancel has been clicked.
+        std::atomic<bool> reached{false};
+        std::atomic<bool> clicked{false};
+        FindOptions options;
+        options.progress = [&](double) {
+            reached = true;
+            while (!clicked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window, options);
+        dialog.startScan();
+        QVERIFY(QTest::qWaitFor([&] { return reached.load(); }, 30000));
+        QVERIFY(dialog.isScanning());
+        QVERIFY(dialog.cancelButton()->isEnabled());
+        QVERIFY(!dialog.saveAllButton()->isEnabled());
+        // The window stays responsive while the scan runs.
+        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+        QVERIFY(!dialog.cancelButton()->isEnabled());
+        clicked = true;
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.isScanning(); }, 30000));
+        QVERIFY2(dialog.status()->text().startsWith(QStringLiteral("Scan cancelled")), qPrintable(dialog.status()->text()));
+        QVERIFY(dialog.progressBar()->value() < 1000);
+    }
+
+    void noCandidateSaysWhatToTry() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "noise.bin");
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        QVERIFY(scanned(dialog));
+        QCOMPARE(dialog.table()->model()->rowCount(), 0);
+        QCOMPARE(dialog.status()->text().toStdString(), std::string(kNoLayoutFound));
+        QVERIFY(!dialog.applyButton()->isEnabled());
+        QVERIFY(!dialog.saveAllButton()->isEnabled());
+    }
+
+    void numericColumnsSortByValue() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "two.bin");
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        QVERIFY(scanned(dialog));
+        QAbstractItemModel* model = dialog.table()->model();
+        QVERIFY(model->rowCount() >= 2);
+        const auto columns = candidateColumns();
+        for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+            if (!columns[static_cast<std::size_t>(column)].numeric) continue;
+            dialog.table()->sortByColumn(column, Qt::DescendingOrder);
+            for (int row = 1; row < model->rowCount(); ++row) {
+                const QString above = model->index(row - 1, column).data().toString();
+                const QString below = model->index(row, column).data().toString();
+                // Hex cells compare by their number; "0x10" sorts above "0x9".
+                QVERIFY2(above.toDouble(nullptr) >= below.toDouble(nullptr) || above.startsWith("0x"),
+                         qPrintable(above + " " + below));
+                if (above.startsWith("0x"))
+                    QVERIFY(above.mid(2).toULongLong(nullptr, 16) >= below.mid(2).toULongLong(nullptr, 16));
+            }
+        }
+    }
+
+    void screenshotsOfWindowAndDialog() {
+        ModalAnswerer answerer;
+        QtSession s(appDir_.string());
+        QVERIFY(s.show());
+        open(s, "two.bin");
+        QTest::qWait(50);
+        const QImage window = s.window.grab().toImage();
+        QVERIFY(window.save(QStringLiteral(NIMBREL_TEST_OUTPUT_DIR "/nimbrel_window_full.png")));
+        QCOMPARE(window.size(), s.window.size());
+        // The right-hand check boxes are drawn inside the window: their indicator is not
+        // one flat colour.
+        QWidget* quads = s.window.control(cmd::kQuads);
+        const QRect box(quads->mapTo(&s.window, QPoint(0, 0)), quads->size());
+        QVERIFY(window.rect().contains(box));
+        QSet<QRgb> colours;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) colours.insert(window.pixel(x, y));
+        QVERIFY(colours.size() > 2);
+
+        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(scanned(dialog));
+        QTest::qWait(50);
+        const QImage shot = dialog.grab().toImage();
+        QVERIFY(shot.save(QStringLiteral(NIMBREL_TEST_OUTPUT_DIR "/layout_finder.png")));
+        QCOMPARE(shot.size(), dialog.size());
+        QRect table(dialog.table()->mapTo(&dialog, QPoint(0, 0)), dialog.table()->size());
+        QVERIFY2(darkPixels(shot, table) > 300, "the table shows no text");
+    }
+};
+
+}  // namespace nimbrel::testing
+
+QTEST_MAIN(nimbrel::testing::LayoutFinderDialogTest)
+#include "layout_finder_dialog_test.moc"
