@@ -60,6 +60,7 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBREL_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bin/*_bench; do echo "== $$b"; case $$b in *gui*) xvfb-run -a $$b;; *) $$b;; esac; done
+	@echo "== bench/mesh_process.sh"; bash bench/mesh_process.sh $(BENCH_BUILD)/bin
 
 fuzz: deps
 	@bash fuzz/run_fuzzers.sh $(FUZZ_SECONDS)

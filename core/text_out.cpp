@@ -3,8 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace nimbrel {
 
@@ -24,25 +32,145 @@ bool TextOut::open(const std::string& path, Mode mode) {
     return fd_ >= 0;
 }
 
-void TextOut::flushBuffer() {
+void TextOut::writeAll(const char* p, std::size_t left) {
     if (failed_ || fd_ < 0) {
-        buffer_.clear();
         failed_ = true;
         return;
     }
-    const char* p = buffer_.data();
-    std::size_t left = buffer_.size();
     while (left > 0) {
         ssize_t n = ::write(fd_, p, left);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             failed_ = true;
-            break;
+            return;
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
+}
+
+void TextOut::flushBuffer() {
+    writeAll(buffer_.data(), buffer_.size());
     buffer_.clear();
+}
+
+namespace {
+
+// Room of one block of text: large enough that a write costs little per byte, small
+// enough that a few of them per core stay a small part of the memory in use.
+constexpr std::size_t kBlockText = std::size_t{2} << 20;
+
+// Blocks on their way from the formatting threads to the writer, which takes them in
+// order. Block b goes to slot b % slots; a formatter waits for its slot to be written.
+class BlockRing {
+public:
+    BlockRing(std::size_t slots, std::size_t capacity) : slots_(slots) {
+        for (std::size_t i = 0; i < slots; ++i) {
+            slots_[i].text = std::make_unique_for_overwrite<char[]>(capacity);
+            slots_[i].next = i;
+        }
+    }
+
+    char* claim(std::uint64_t block) {
+        Slot& slot = slots_[block % slots_.size()];
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stopped_ || slot.next == block; });
+        return stopped_ ? nullptr : slot.text.get();
+    }
+    void fill(std::uint64_t block, std::size_t size) {
+        Slot& slot = slots_[block % slots_.size()];
+        {
+            std::lock_guard lock(mutex_);
+            slot.size = size;
+            slot.ready = true;
+        }
+        changed_.notify_all();
+    }
+    /// The text of block, once formatted; nullptr after stop().
+    const char* take(std::uint64_t block, std::size_t& size) {
+        Slot& slot = slots_[block % slots_.size()];
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stopped_ || (slot.next == block && slot.ready); });
+        size = slot.size;
+        return stopped_ ? nullptr : slot.text.get();
+    }
+    void release(std::uint64_t block) {
+        Slot& slot = slots_[block % slots_.size()];
+        {
+            std::lock_guard lock(mutex_);
+            slot.ready = false;
+            slot.next = block + slots_.size();
+        }
+        changed_.notify_all();
+    }
+    void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    struct Slot {
+        std::unique_ptr<char[]> text;
+        std::uint64_t next;  // the block this slot takes next
+        std::size_t size = 0;
+        bool ready = false;
+    };
+    std::vector<Slot> slots_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+void TextOut::putInBlocks(std::uint64_t count, std::size_t maxItemText, bool anyThread, const BlockFormatter& format) {
+    if (count == 0) return;
+    flushBuffer();
+    const std::uint64_t perBlock = std::max<std::size_t>(1, kBlockText / maxItemText);
+    const std::size_t capacity = static_cast<std::size_t>(perBlock) * maxItemText;
+    const std::uint64_t blocks = (count + perBlock - 1) / perBlock;
+    auto formatBlock = [&](std::uint64_t block, char* text) {
+        const std::uint64_t first = block * perBlock;
+        return static_cast<std::size_t>(format(first, std::min(count, first + perBlock), text) - text);
+    };
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (!anyThread || blocks == 1 || cores < 2) {
+        auto text = std::make_unique_for_overwrite<char[]>(std::min<std::uint64_t>(count, perBlock) * maxItemText);
+        for (std::uint64_t block = 0; block < blocks && !failed_; ++block) writeAll(text.get(), formatBlock(block, text.get()));
+        return;
+    }
+    const unsigned workers = std::min<std::uint64_t>(cores, blocks);
+    BlockRing ring(2 * workers, capacity);
+    std::atomic<std::uint64_t> nextBlock{0};
+    std::vector<std::thread> threads;
+    auto work = [&] {
+        for (std::uint64_t block; (block = nextBlock++) < blocks;) {
+            char* text = ring.claim(block);
+            if (text == nullptr) return;
+            ring.fill(block, formatBlock(block, text));
+        }
+    };
+    try {
+        for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No thread to spare: whatever did start takes every block.
+        if (threads.empty()) {
+            ring.stop();
+            return putInBlocks(count, maxItemText, false, format);
+        }
+    }
+    for (std::uint64_t block = 0; block < blocks; ++block) {
+        std::size_t size = 0;
+        const char* text = ring.take(block, size);
+        writeAll(text, size);
+        if (failed_) break;
+        ring.release(block);
+    }
+    ring.stop();
+    for (auto& thread : threads) thread.join();
 }
 
 bool TextOut::flush() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +48,15 @@ public:
         char tmp[24];
         buffer_.append(tmp, writeSigned(tmp, v));
     }
+    /// Writes the text of items [first, last) at out and returns its end, at most the
+    /// maxItemText given to putInBlocks per item.
+    using BlockFormatter = std::function<char*(std::uint64_t first, std::uint64_t last, char* out)>;
+    /// Writes the text of count items, formatted in blocks of bounded size, in item order.
+    /// With anyThread the blocks are formatted on every core at once (format must then
+    /// depend on nothing but its items); otherwise one after another on this thread, so
+    /// format may carry state from block to block. The file is still written front to
+    /// back, and a failed write ends the work early and stays sticky as for put().
+    void putInBlocks(std::uint64_t count, std::size_t maxItemText, bool anyThread, const BlockFormatter& format);
     /// Writes out the buffered text; false once any write has failed.
     bool flush();
     /// Flushes and closes; false when any write or the close failed.
@@ -59,6 +70,7 @@ public:
 private:
     static constexpr std::size_t kBlock = std::size_t{1} << 20;
     void flushBuffer();
+    void writeAll(const char* p, std::size_t n);
 
     int fd_ = -1;
     bool failed_ = false;

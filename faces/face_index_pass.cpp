@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
+#include <numeric>
+#include <string_view>
 #include <string>
 
 #include "core/text_format.h"
@@ -40,8 +43,7 @@ void addMinMaxLines(Panel& panel, const IndexRange& range, bool withRvc) {
 // them as two strip-ordered pairs); quad lines carry no blank before the newline,
 // triangle lines do.
 template <bool quads, bool slash>
-void putListFace(FaceBlock& faces, const std::int64_t* values) {
-    char* o = faces.end();
+char* putListFace(char* o, const std::int64_t* values) {
     *o++ = 'f';
     *o++ = ' ';
     if constexpr (quads) {
@@ -51,55 +53,37 @@ void putListFace(FaceBlock& faces, const std::int64_t* values) {
         for (int k = 0; k < 3; ++k) o = writeVertex(o, values[k], slash);
     }
     *o++ = '\n';
-    faces.setEnd(o);
-    faces.endLine();
+    return o;
+}
+
+char* putText(char* o, std::string_view text) {
+    std::memcpy(o, text.data(), text.size());
+    return o + text.size();
 }
 
 // One instance per mode, face size and index encoding, so the walk over millions of
-// indices tests none of them.
+// indices tests none of them. Lists or only measures; writeListFaces writes.
 template <FaceMode mode, unsigned perFace, std::uint8_t size, bool bigEndian>
-void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-              bool slash, Panel& panel) {
-    constexpr bool quads = perFace == 4;
+void listPass(Workspace& ws, const ModelBuffer& model, std::uint32_t start, std::uint32_t count, Panel& panel) {
     const std::uint8_t gap = ws.faceGap;
-    const bool groups = !ws.batchMode;
-    const std::int64_t relShift = ws.relFI ? std::int64_t{ws.minFaceIndex} - 1 : 0;
 
     ws.maxFaceAddress = start;
     IndexRange range{kListMinimumStart};
     const std::uint8_t* p = model.data() + start;
-    std::int64_t values[4] = {};
-    std::int64_t group = 0;
     FaceLine line;
-    FaceBlock faces(out);
     const std::uint32_t wholeFaces = count / perFace;
     for (std::uint32_t face = 0; face < wholeFaces; ++face) {
         const std::uint64_t faceAddress = start + static_cast<std::uint64_t>(p - (model.data() + start));
         if constexpr (mode == FaceMode::List) line.clear().hex(faceAddress).put(": f  ");
-        if constexpr (mode == FaceMode::Write) {
-            if (groups && face * perFace % kIndicesPerGroup == 0) {
-                faces.put("g submesh_").number(group++).put('\n');
-                faces.endLine();
-            }
-        }
 #pragma GCC unroll 4
         for (unsigned k = 0; k < perFace; ++k, p += size) {
             const std::uint32_t v = readFaceIndex(p, size, bigEndian);
             range.take(v);
             if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
             if constexpr (mode == FaceMode::List) line.number(v).put(' ');
-            values[k] = std::int64_t{v} - relShift;
         }
         p += gap;
-        if constexpr (mode == FaceMode::Write) {
-            // The slash form is chosen per face, not per number.
-            if (slash)
-                putListFace<quads, true>(faces, values);
-            else
-                putListFace<quads, false>(faces, values);
-        } else if constexpr (mode == FaceMode::List) {
-            panel.addResult(line.view());
-        }
+        if constexpr (mode == FaceMode::List) panel.addResult(line.view());
     }
     // An unfinished last face is measured but makes no line.
     const std::uint64_t lastAddress = start + static_cast<std::uint64_t>(p - (model.data() + start));
@@ -117,16 +101,51 @@ void listPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32
     ws.maxFaceIndex = range.max;
 }
 
+// Write: the face lines of a list, formatted on every core in blocks of faces. Each line
+// depends only on its own indices; the figures the pass leaves in ws come from a scan
+// over the same block afterwards, exactly as a pass that wrote would leave them.
+template <unsigned perFace, std::uint8_t size, bool bigEndian>
+void writeListFaces(Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t start, std::uint32_t count,
+                    bool slash) {
+    constexpr std::uint64_t faceBytesWithoutGap = std::uint64_t{perFace} * size;
+    // A group starts at every face whose first index is a multiple of kIndicesPerGroup.
+    constexpr std::uint64_t facesPerGroup = kIndicesPerGroup / std::gcd(kIndicesPerGroup, perFace);
+    constexpr std::size_t kGroupLine = 32;
+    const std::uint64_t faceBytes = faceBytesWithoutGap + ws.faceGap;
+    const bool groups = !ws.batchMode;
+    const std::int64_t relShift = ws.relFI ? std::int64_t{ws.minFaceIndex} - 1 : 0;
+    const std::uint8_t* base = model.data() + start;
+    out.putInBlocks(count / perFace, FaceLine::kLongestLine + kGroupLine, true,
+                    [&](std::uint64_t first, std::uint64_t last, char* o) {
+                        std::int64_t values[4] = {};
+                        for (std::uint64_t face = first; face < last; ++face) {
+                            if (groups && face % facesPerGroup == 0) {
+                                o = putText(o, "g submesh_");
+                                o = detail::writeNumber(o, static_cast<std::int64_t>(face / facesPerGroup));
+                                *o++ = '\n';
+                            }
+                            const std::uint8_t* p = base + face * faceBytes;
+#pragma GCC unroll 4
+                            for (unsigned k = 0; k < perFace; ++k, p += size)
+                                values[k] = std::int64_t{readFaceIndex(p, size, bigEndian)} - relShift;
+                            o = slash ? putListFace<perFace == 4, true>(o, values)
+                                      : putListFace<perFace == 4, false>(o, values);
+                        }
+                        return o;
+                    });
+}
+
 template <unsigned perFace, std::uint8_t size, bool bigEndian>
 void listPassIn(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
                 FaceMode mode, bool slash, Panel& panel) {
     switch (mode) {
     case FaceMode::Write:
-        return listPass<FaceMode::Write, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+        writeListFaces<perFace, size, bigEndian>(ws, model, *out, start, count, slash);
+        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, panel);
     case FaceMode::List:
-        return listPass<FaceMode::List, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+        return listPass<FaceMode::List, perFace, size, bigEndian>(ws, model, start, count, panel);
     case FaceMode::Scan:
-        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, out, start, count, slash, panel);
+        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, panel);
     }
 }
 

@@ -59,7 +59,7 @@ constexpr std::size_t kSplitAlign = std::size_t{2} << 20;
 bool readRange(int fd, char* dest, std::size_t offset, std::size_t size) {
     std::size_t got = 0;
     while (got < size) {
-        ssize_t n = ::pread(fd, dest + got, size - got, static_cast<off_t>(offset + got));
+        ssize_t n = ::pread(fd, dest + offset + got, size - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         got += static_cast<std::size_t>(n);

@@ -1,5 +1,8 @@
 #include "vertices/vertex_lines.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "vertices/line_buffer.h"
 #include "vertices/record_layout.h"
 
@@ -34,47 +37,63 @@ struct LineStyle {
     bool marksSuspectUv;
 };
 
-void addPosition(LineBuffer& line, const Vec3& p, char lead, bool blankAfter) {
-    line.add(lead);
-    line.add(' ');
-    line.addFixed6(p.x);
-    line.add(' ');
-    line.addFixed6(p.y);
-    line.add(' ');
-    line.addFixed6(p.z);
-    if (blankAfter) line.add(' ');
-    line.add('\n');
+char* putPosition(char* o, const Vec3& p, char lead, bool blankAfter) {
+    *o++ = lead;
+    *o++ = ' ';
+    o = writeFixed6(o, p.x);
+    *o++ = ' ';
+    o = writeFixed6(o, p.y);
+    *o++ = ' ';
+    o = writeFixed6(o, p.z);
+    if (blankAfter) *o++ = ' ';
+    *o++ = '\n';
+    return o;
+}
+
+char* putText(char* o, std::string_view text) {
+    std::memcpy(o, text.data(), text.size());
+    return o + text.size();
+}
+
+// The lines of one record at o. suspectUV carries over from record to record, so only
+// a style that marks no UVs may format records out of order.
+template <class Bytes>
+char* putRecord(char* o, const Bytes& bytes, const RecordLayout& layout, const LineStyle& style, std::uint64_t record,
+                bool& suspectUV, AxisStats* stats) {
+    Vec3 p = positionAt(bytes, record, layout.position, layout.signedShorts);
+    if (stats) stats->add(p);
+    o = putPosition(o, p, style.positionLead, style.blankAfterPosition);
+    if (layout.hasUv) {
+        UvPair uv = uvPairAt(bytes, record + layout.uvOffset, layout.uv, layout.vDelta, layout.uvDivisor);
+        *o++ = 'v';
+        *o++ = style.uvLead;
+        *o++ = ' ';
+        o = writeFixed6(o, uv.u);
+        *o++ = ' ';
+        o = writeFixed6(o, uv.v);
+        *o++ = ' ';
+        *o++ = style.uvTail;
+        if (style.marksSuspectUv) {
+            if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) suspectUV = false;
+            if (!suspectUV) o = putText(o, "# UV?");
+        }
+        *o++ = '\n';
+    }
+    return o;
 }
 
 template <class Bytes>
 void writeRecords(const Bytes& bytes, const RecordLayout& layout, const LineStyle& style, TextOut& out,
                   std::uint64_t start, std::uint32_t count, std::uint32_t stride, AxisStats* stats) {
-    LineBuffer line;
+    // Records that depend on none before them are formatted on every core.
+    const bool independent = stats == nullptr && !(layout.hasUv && style.marksSuspectUv);
     bool suspectUV = true;
-    std::uint64_t record = start;
-    for (std::uint32_t n = 0; n < count; ++n, record += stride) {
-        line.clear();
-        Vec3 p = positionAt(bytes, record, layout.position, layout.signedShorts);
-        if (stats) stats->add(p);
-        addPosition(line, p, style.positionLead, style.blankAfterPosition);
-        if (layout.hasUv) {
-            UvPair uv = uvPairAt(bytes, record + layout.uvOffset, layout.uv, layout.vDelta, layout.uvDivisor);
-            line.add('v');
-            line.add(style.uvLead);
-            line.add(' ');
-            line.addFixed6(uv.u);
-            line.add(' ');
-            line.addFixed6(uv.v);
-            line.add(' ');
-            line.add(style.uvTail);
-            if (style.marksSuspectUv) {
-                if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) suspectUV = false;
-                if (!suspectUV) line.add("# UV?");
-            }
-            line.add('\n');
-        }
-        out.put(line.view());
-    }
+    out.putInBlocks(count, kLineCapacity, independent, [&](std::uint64_t first, std::uint64_t last, char* o) {
+        bool blockSuspect = suspectUV;
+        for (std::uint64_t n = first; n < last; ++n) o = putRecord(o, bytes, layout, style, start + n * stride, blockSuspect, stats);
+        if (!independent) suspectUV = blockSuspect;
+        return o;
+    });
 }
 
 }  // namespace
@@ -124,13 +143,11 @@ void writePackedVertexLines(const Workspace& ws, const ModelBuffer& model, TextO
     // Packed shorts are always signed; the signedShorts box concerns interleaved records only.
     const bool blankAfter = kind != PositionKind::Short;
     withRecordBytes(model, ws.bigEndian, vertexStart, count, stride, stride, [&](const auto& bytes) {
-        LineBuffer line;
-        std::uint64_t record = vertexStart;
-        for (std::uint32_t n = 0; n < count; ++n, record += stride) {
-            line.clear();
-            addPosition(line, positionAt(bytes, record, kind, true), 'v', blankAfter);
-            out.put(line.view());
-        }
+        out.putInBlocks(count, kLineCapacity, true, [&](std::uint64_t first, std::uint64_t last, char* o) {
+            for (std::uint64_t n = first; n < last; ++n)
+                o = putPosition(o, positionAt(bytes, vertexStart + n * stride, kind, true), 'v', blankAfter);
+            return o;
+        });
     });
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "support/recording_panel.h"
@@ -36,6 +37,22 @@ TEST(ModelLoading, LoadsTheLargestAllowedFileAndRefusesOneByteMore) {
     ASSERT_EQ(panel.messages.size(), 1u);
     EXPECT_EQ(panel.messages[0], "error: file > 124 MB. Nicht akzeptiert...");
     EXPECT_EQ(model.size(), 0u);
+}
+
+// A large file is read in parts on several cores: every byte must land where it lies in
+// the file, for sizes on and off the parts' boundaries.
+TEST(ModelLoading, ALargeFileLandsByteForByte) {
+    TempDir dir;
+    ModelBuffer model(std::size_t{24} << 20);
+    for (std::size_t size : {std::size_t{8} << 20, (std::size_t{20} << 20) + 12345}) {
+        SCOPED_TRACE(size);
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
+        writeFile("large.bin", bytes);
+        RecordingPanel panel;
+        ASSERT_EQ(loadModelFile(model, "large.bin", panel), size);
+        EXPECT_EQ(std::memcmp(model.data(), bytes.data(), size), 0);
+    }
 }
 
 TEST(ModelLoading, ReportsEachFailureWithItsMessage) {
