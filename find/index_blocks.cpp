@@ -17,6 +17,12 @@ constexpr std::uint64_t kExtendLimit = 48;    // elements a run may grow by at e
 constexpr std::uint64_t kRestartWindow = 96;  // values that must stay low after a restart
 constexpr std::uint64_t kSampleFaces = 1000;  // faces a layout guess is judged on
 constexpr double kSimplerPreference = 0.01;
+constexpr std::uint32_t kRecordSpread16 = 2048;  // widest range of the corners of one face record
+constexpr std::uint32_t kRecordSpread32 = 1u << 16;
+constexpr std::uint64_t kMaxRecordGap = 128;      // bytes of other face data a record may hold
+constexpr std::uint64_t kRecordsToConfirm = 4;
+// Record readings of plain lists and of vertex data abound; only a clear mesh counts.
+constexpr double kMinRecordScore = 0.6;
 // Below this an index block names too few of its vertices, or names them at random.
 constexpr double kMinIndexScore = 0.4;
 
@@ -54,6 +60,8 @@ bool goodChunk(const Stream& s, std::uint64_t j0) {
     }
     return markers <= kChunk / 3 && hi >= lo + 2;
 }
+
+bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) { return t[0] == t[1] || t[1] == t[2] || t[0] == t[2]; }
 
 struct Hypothesis {
     IndexTopology topology;
@@ -178,7 +186,22 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
     bool valid = false;
     buildTriangles(s, begin, end, best, UINT64_MAX, block.triangles, count, valid);
     if (!valid || block.triangles.size() < minTriangles) return false;
-    const std::uint64_t startByte = s.first + (begin + best.phase) * s.size;
+    std::uint64_t phase = best.phase;
+    if (best.topology == IndexTopology::List && best.faceVertexCount == 3) {
+        // Faces of one vertex named twice at the ends are the zeros around the block.
+        const std::uint64_t faceElements = 3u + best.gapElements;
+        std::size_t lead = 0;
+        while (lead < block.triangles.size() && hasRepeatedCorner(block.triangles[lead])) ++lead;
+        while (block.triangles.size() > lead && hasRepeatedCorner(block.triangles.back())) {
+            block.triangles.pop_back();
+            count -= 3;
+        }
+        block.triangles.erase(block.triangles.begin(), block.triangles.begin() + static_cast<std::ptrdiff_t>(lead));
+        count -= 3 * lead;
+        phase += lead * faceElements;
+        if (block.triangles.size() < minTriangles) return false;
+    }
+    const std::uint64_t startByte = s.first + (begin + phase) * s.size;
     if (startByte > UINT32_MAX || count > UINT32_MAX) return false;
     block.start = static_cast<std::uint32_t>(startByte);
     block.count = static_cast<std::uint32_t>(count);
@@ -254,23 +277,32 @@ std::vector<IndexRun> joinRuns(std::vector<IndexRun> runs) {
 std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const IndexRun& run,
                                    std::uint64_t minTriangles) {
     const Stream s{model, run.indexSize, run.bigEndian, run.first};
-    std::uint32_t runMax = 0;
+    // A run's whole chunks may reach into the bytes after the block (the high halves of
+    // floats are small numbers too): its ends are cut back to values near the bulk's.
+    std::vector<std::uint32_t> values;
     bool hasMarkers = false;
     for (std::uint64_t j = run.begin; j < run.end; ++j) {
         const std::uint32_t v = s.at(j);
         if (s.isMarker(v))
             hasMarkers = true;
         else
-            runMax = std::max(runMax, v);
+            values.push_back(v);
     }
+    if (values.empty()) return {};
+    const auto at98 = values.begin() + static_cast<std::ptrdiff_t>(values.size() * 98 / 100);
+    std::nth_element(values.begin(), at98, values.end());
+    const std::uint32_t bulk = *at98;
+    const std::uint64_t limit = std::uint64_t{bulk} + bulk / 4 + 16;
     // The ends of a block may name vertices a little past what its whole chunks named.
-    const std::uint64_t reach = std::uint64_t{runMax} + runMax / 8 + 64;
+    const std::uint64_t reach = limit + bulk / 8 + 64;
     auto plausible = [&](std::uint32_t v) {
         if (s.isMarker(v)) return hasMarkers;
         return v < kWideLimit && v <= reach;
     };
     std::uint64_t begin = run.begin;
     std::uint64_t end = run.end;
+    while (end > begin && !s.isMarker(s.at(end - 1)) && s.at(end - 1) > limit) --end;
+    while (begin < end && !s.isMarker(s.at(begin)) && s.at(begin) > limit) ++begin;
     for (std::uint64_t n = 0; n < kExtendLimit && begin > 0 && plausible(s.at(begin - 1)); ++n) --begin;
     for (std::uint64_t n = 0; n < kExtendLimit && s.has(end) && plausible(s.at(end)); ++n) ++end;
 
@@ -288,7 +320,12 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
                 const std::uint32_t w = s.at(k);
                 if (!s.isMarker(w)) ahead = std::max(ahead, w);
             }
-            if (ahead < high / 2) {
+            // A first face of 0, 1 and 2 in any order starts the numbering again even where
+            // the next block soon names more vertices than this one did.
+            const std::uint32_t b = s.at(j + 1);
+            const std::uint32_t c = s.at(j + 2);
+            const bool firstFace = v <= 2 && b <= 2 && c <= 2 && v != b && b != c && v != c;
+            if (ahead < high / 2 || firstFace) {
                 pieces.emplace_back(pieceStart, j);
                 pieceStart = j;
                 high = 0;
@@ -306,15 +343,82 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
     return blocks;
 }
 
-std::vector<IndexBlock> scanGappedWideBlocks(std::span<const std::uint8_t> model, std::uint64_t from,
-                                             std::uint64_t to, std::uint64_t minTriangles,
-                                             const std::atomic<bool>* cancel) {
-    (void)model;
-    (void)from;
-    (void)to;
-    (void)minTriangles;
-    (void)cancel;
-    return {};
+std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                        std::uint64_t minTriangles, const std::atomic<bool>* cancel) {
+    std::vector<IndexBlock> blocks;
+    to = std::min<std::uint64_t>(to, model.size());
+    for (std::uint8_t size : {std::uint8_t{2}, std::uint8_t{4}})
+        for (bool bigEndian : {false, true}) {
+            const Stream s{model, size, bigEndian, 0};
+            const std::uint32_t spread = size == 2 ? kRecordSpread16 : kRecordSpread32;
+            const std::uint64_t triple = 3u * size;
+            auto value = [&](std::uint64_t byte) {
+                const Stream at{model, size, bigEndian, byte};
+                return at.at(0);
+            };
+            // Three distinct values close together, the corners of one face.
+            auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi) {
+                if (byte + triple > model.size()) return false;
+                const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
+                if (a == b || b == c || a == c) return false;
+                lo = std::min({a, b, c});
+                hi = std::max({a, b, c});
+                return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
+            };
+            std::uint64_t p = from;
+            for (std::uint64_t n = 0; p < to; ++p, ++n) {
+                if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return blocks;
+                std::uint32_t lo = 0, hi = 0;
+                if (!face(p, lo, hi)) continue;
+                // The values right after belong to the next face in a plain list, which the
+                // stream scan finds; here the record holds other bytes first.
+                std::uint32_t nlo = 0, nhi = 0;
+                if (face(p + triple, nlo, nhi) && std::max(hi, nhi) - std::min(lo, nlo) <= spread) continue;
+                std::uint64_t stride = 0;
+                for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
+                    bool all = true;
+                    for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
+                        std::uint32_t flo = 0, fhi = 0;
+                        all = face(p + f * r, flo, fhi) && std::max(hi, fhi) - std::min(lo, flo) <= 2 * spread;
+                    }
+                    if (all) stride = r;
+                }
+                if (!stride) continue;
+                IndexBlock block;
+                std::uint64_t q = p;
+                std::uint32_t blockLo = lo, blockHi = hi;
+                for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi); q += stride) {
+                    blockLo = std::min(blockLo, flo);
+                    blockHi = std::max(blockHi, fhi);
+                    block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
+                }
+                if (block.triangles.size() >= minTriangles && p <= UINT32_MAX &&
+                    3 * block.triangles.size() <= UINT32_MAX) {
+                    block.start = static_cast<std::uint32_t>(p);
+                    block.count = static_cast<std::uint32_t>(3 * block.triangles.size());
+                    block.indexSize = size;
+                    block.bigEndian = bigEndian;
+                    block.faceGap = static_cast<std::uint8_t>(stride - triple);
+                    block.faceVertexCount = 3;
+                    block.topology = IndexTopology::List;
+                    // Judged on a sample first: a long stretch of non-mesh records costs
+                    // one sample, not one full measure per byte.
+                    CandidateMeasures sample;
+                    measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kSampleFaces,
+                                                                                        block.triangles.size())),
+                                   sample);
+                    if (sample.indexScore >= kMinRecordScore) {
+                        measureIndices(block.triangles, block.measures);
+                        block.minIndex = block.measures.minIndex;
+                        block.maxIndex = block.measures.maxIndex;
+                        if (block.measures.indexScore >= kMinRecordScore) blocks.push_back(std::move(block));
+                    }
+                }
+                // The records read here are taken or judged no mesh under this reading.
+                p = q - 1;
+            }
+        }
+    return blocks;
 }
 
 }  // namespace nimbrel

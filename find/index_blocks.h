@@ -48,10 +48,9 @@ std::vector<IndexRun> joinRuns(std::vector<IndexRun> runs);
 std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const IndexRun& run,
                                    std::uint64_t minTriangles);
 
-/// Blocks of 32-bit indices with a gap that is no multiple of 4 between faces (a count
-/// byte and per-face properties): found from the zero bytes they leave, in [from, to).
-std::vector<IndexBlock> scanGappedWideBlocks(std::span<const std::uint8_t> model, std::uint64_t from,
-                                             std::uint64_t to, std::uint64_t minTriangles,
-                                             const std::atomic<bool>* cancel);
+/// Blocks of face records in [from, to): the corners of each face followed by other bytes
+/// of a fixed size (a PLY count byte and per-face properties, flags, a face normal).
+std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                        std::uint64_t minTriangles, const std::atomic<bool>* cancel);
 
 }  // namespace nimbrel

@@ -131,12 +131,14 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
 
     // One linear pass: index runs of every stream and float regions of both byte orders.
     std::vector<std::vector<IndexRun>> partRuns(parts);
+    std::vector<std::vector<IndexBlock>> partRecords(parts);
     std::vector<std::vector<VertexRegion>> partRegions[2] = {std::vector<std::vector<VertexRegion>>(parts),
                                                              std::vector<std::vector<VertexRegion>>(parts)};
     runParallel(parts, threads, options, 0.0, 0.3, [&](std::size_t i) {
         const std::uint64_t from = i * kPartBytes;
         const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
         partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
+        partRecords[i] = scanFaceRecords(model, from, to, options.minTriangles, options.cancel);
         for (int e = 0; e < 2; ++e) partRegions[e][i] = scanFloatRegions(model, e == 1, from, to);
     });
     std::vector<IndexRun> runs;
@@ -157,12 +159,35 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     for (auto& b : runBlocks)
         for (auto& block : b) blocks.push_back(std::move(block));
     runBlocks.clear();
+    // A record block that runs past its part is found again from inside by the next part.
+    for (std::size_t i = 0; i < parts; ++i)
+        for (auto& block : partRecords[i]) {
+            const bool again = i > 0 && std::any_of(partRecords[i - 1].begin(), partRecords[i - 1].end(),
+                                                    [&](const IndexBlock& b) {
+                                                        return b.indexSize == block.indexSize &&
+                                                               b.bigEndian == block.bigEndian &&
+                                                               block.start < b.byteEnd() && b.start < block.byteEnd();
+                                                    });
+            if (!again) blocks.push_back(block);
+        }
+    partRecords.clear();
     // The most promising blocks first, and never more than a bounded number.
     std::stable_sort(blocks.begin(), blocks.end(), [](const IndexBlock& a, const IndexBlock& b) {
         return a.measures.indexScore * std::sqrt(double(a.triangles.size())) >
                b.measures.indexScore * std::sqrt(double(b.triangles.size()));
     });
-    if (blocks.size() > kMaxBlocks) blocks.resize(kMaxBlocks);
+    // A smaller block inside a better one is a misreading of its bytes (another width,
+    // byte order or record size): its vertex search would cost much and find nothing true.
+    std::vector<IndexBlock> kept;
+    for (IndexBlock& b : blocks) {
+        const bool inside = std::any_of(kept.begin(), kept.end(), [&](const IndexBlock& k) {
+            return b.start < k.byteEnd() && k.start < b.byteEnd() && k.triangles.size() >= 2 * b.triangles.size() &&
+                   k.measures.indexScore >= b.measures.indexScore;
+        });
+        if (!inside) kept.push_back(std::move(b));
+        if (kept.size() >= kMaxBlocks) break;
+    }
+    blocks = std::move(kept);
 
     std::size_t regionCount = regions[0].size() + regions[1].size();
     runParallel(regionCount, threads, options, 0.4, 0.05, [&](std::size_t i) {

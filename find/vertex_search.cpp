@@ -15,11 +15,15 @@ namespace {
 constexpr std::uint64_t kRegionChunk = 64;
 constexpr unsigned kFloatyWords = 10;        // of the 16 words of a chunk at one alignment
 constexpr std::size_t kSampleTriangles = 64;
+constexpr std::size_t kRoughTriangles = 12;  // triangles of the first, rough check
 constexpr std::size_t kUvSampleTriangles = 1500;
 constexpr std::size_t kStrideChoices = 10;
-constexpr std::size_t kFullChecks = 64;      // full decodes per block
-constexpr std::size_t kQuickChecks = 6000;   // sampled decodes per block
+constexpr std::size_t kFullChecks = 256;     // full decodes per block
+constexpr std::size_t kQuickChecks = 60000;  // sampled decodes per block
+constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
+constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
+constexpr double kQuickNeedle = 0.05;        // triangle quality below which a sampled one is bad
 constexpr double kGoodEnough = 0.9;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
@@ -30,10 +34,18 @@ bool plausibleFloatBits(std::uint32_t bits) {
     return exponent >= 127 - 30 && exponent <= 127 + 20;  // about 1e-9 to 1e6
 }
 
+// Coordinates may hold rounding noise near zero (1e-15 where a tool meant 0), so a
+// record is judged more leniently than the region scan judges words.
+bool plausibleCoordinateBits(std::uint32_t bits) {
+    if ((bits & 0x7FFFFFFF) == 0) return true;
+    const std::uint32_t exponent = bits >> 23 & 0xFF;
+    return exponent >= 127 - 64 && exponent <= 127 + 20;
+}
+
 bool plausible(const Vec3& p, PositionKind kind) {
     if (kind != PositionKind::Float) return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
     for (float c : {p.x, p.y, p.z})
-        if (!plausibleFloatBits(std::bit_cast<std::uint32_t>(c))) return false;
+        if (!plausibleCoordinateBits(std::bit_cast<std::uint32_t>(c))) return false;
     return true;
 }
 
@@ -81,34 +93,53 @@ public:
             if (id != 0 && id != used_ - 1 && id != used_ / 2) sampleIds_.push_back(id);
     }
 
+    // Blocks start near a region's ends, or a whole block of the same count away from
+    // them (positions, normals and colours back to back). Every start near those anchors
+    // is judged on a few sampled triangles; the best few are decoded in full.
     void searchRegion(std::uint64_t begin, std::uint64_t end, std::span<const std::uint8_t> strides,
                       std::initializer_list<PositionKind> kinds) {
         for (PositionKind kind : kinds)
             for (std::uint8_t stride : strides) {
                 if (stride < positionSize(kind)) continue;
                 const std::uint64_t span = (used_ - 1) * stride + positionSize(kind);
-                if (end < begin || end - begin < span) continue;
+                // A region starts at the first whole chunk of its kind, and zero words (a
+                // vertex at the origin) do not count: the block may start before it.
+                const std::uint64_t lo = begin > 2 * kRegionChunk ? begin - 2 * kRegionChunk : 0;
+                if (end < lo || end - lo < span) continue;
                 std::vector<std::uint64_t> anchors;
                 for (std::uint64_t j = 0; j < 4; ++j) {
                     const std::uint64_t a = begin + j * used_ * stride;
-                    if (a + span <= end) anchors.push_back(a);
+                    if (a + span <= end + kRegionChunk) anchors.push_back(a);
                 }
                 for (std::uint64_t j = 0; j < 3; ++j) {
                     const std::uint64_t back = (j + 1) * used_ * stride;
-                    if (end - begin >= back) anchors.push_back(end - back);
+                    if (end - lo >= back) anchors.push_back(end - back);
                 }
-                // A region starts at the first whole chunk of its kind: the block may start
-                // up to a chunk earlier, and its first position up to a record later.
-                // Nearest the anchor first, so the budget goes to the likeliest starts.
+                const std::int64_t reach = std::int64_t(2 * kRegionChunk + stride);
+                std::vector<std::uint64_t> starts;
                 for (std::uint64_t a : anchors)
-                    for (std::uint64_t n = 0; n < 2 * (kRegionChunk + stride); ++n) {
-                        if (stopped()) return;
-                        const std::int64_t shift = n % 2 == 0 ? std::int64_t(n / 2) : -std::int64_t(n / 2 + 1);
-                        if (shift >= std::int64_t(kRegionChunk + stride) || std::int64_t(a) + shift < 0) continue;
-                        const std::uint64_t first = static_cast<std::uint64_t>(std::int64_t(a) + shift);
-                        if (first + span > model_.size()) continue;
-                        tryStart(kind, stride, first);
-                    }
+                    for (std::int64_t shift = -reach; shift < reach; ++shift)
+                        if (std::int64_t(a) + shift >= 0) starts.push_back(std::uint64_t(std::int64_t(a) + shift));
+                std::sort(starts.begin(), starts.end());
+                starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+                shortlist_.clear();
+                for (std::uint64_t first : starts) {
+                    if (first + span > model_.size()) continue;
+                    // Records never share bytes with the indices that name them.
+                    if (first < block_.byteEnd() && block_.start < first + span) continue;
+                    if (stopped()) return;
+                    ++quickChecks_;
+                    if (!roughlyPlausible(kind, stride, first)) continue;
+                    double bad = 1;
+                    const double r = quickRatio(kind, stride, first, sample_.size(), &bad);
+                    // Fewest bad triangles first; among equals, the edge ratio nearest what
+                    // real meshes have (far shorter edges come from a sample mixing blocks).
+                    if (r <= kQuickLimit)
+                        shortlist_.push_back({bad + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
+                }
+                std::sort(shortlist_.begin(), shortlist_.end());
+                if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
+                for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
             }
     }
 
@@ -152,32 +183,92 @@ private:
     }
 
     // Sampled median edge against the sampled extent, scaled as the full measure is.
-    double quickRatio(PositionKind kind, std::uint32_t stride, std::uint64_t first, std::size_t triangles) const {
-        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY};
-        std::array<float, 3> hi{-INFINITY, -INFINITY, -INFINITY};
+    // The first few sampled triangles alone, against their own box: rejects most starts
+    // at a tenth of the cost of quickRatio.
+    bool roughlyPlausible(PositionKind kind, std::uint32_t stride, std::uint64_t first) const {
+        for (std::size_t n = 0; n < 3 && n < sampleIds_.size(); ++n)
+            if (!plausible(positionOf(kind, stride, first, sampleIds_[n]), kind)) return false;
+        std::array<double, 3> lo{INFINITY, INFINITY, INFINITY};
+        std::array<double, 3> hi{-INFINITY, -INFINITY, -INFINITY};
+        double edges[2 * kRoughTriangles];
+        std::size_t count = 0;
+        for (std::size_t n = 0; n < std::min(kRoughTriangles, sample_.size()); ++n) {
+            Vec3 v[3];
+            for (int k = 0; k < 3; ++k) {
+                v[k] = positionOf(kind, stride, first, sample_[n][k] - block_.minIndex);
+                if (!plausible(v[k], kind)) return false;
+                const double c[3] = {v[k].x, v[k].y, v[k].z};
+                for (int a = 0; a < 3; ++a) {
+                    if (!(std::fabs(c[a]) < 1e6)) return false;
+                    lo[a] = std::min(lo[a], c[a]);
+                    hi[a] = std::max(hi[a], c[a]);
+                }
+            }
+            edges[count++] = std::hypot(double{v[0].x} - v[1].x, double{v[0].y} - v[1].y, double{v[0].z} - v[1].z);
+            edges[count++] = std::hypot(double{v[2].x} - v[1].x, double{v[2].y} - v[1].y, double{v[2].z} - v[1].z);
+        }
+        if (count == 0) return false;
+        const double diagonal = std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
+        if (!(diagonal > 1e-6)) return false;
+        std::nth_element(edges, edges + count / 2, edges + count);
+        // The box of a few triangles is far smaller than the mesh's, so the bound is loose.
+        return edges[count / 2] / diagonal * std::sqrt(static_cast<double>(block_.triangles.size())) <=
+               2 * kQuickLimit * std::sqrt(static_cast<double>(block_.triangles.size()) / kRoughTriangles);
+    }
+
+    // badShare, where given, gets the share of sampled triangles that are needles or have
+    // no area: misread records make them even where the edge ratio looks right.
+    double quickRatio(PositionKind kind, std::uint32_t stride, std::uint64_t first, std::size_t triangles,
+                      double* badShare = nullptr) const {
+        // The extent between the 10th and 90th percentile of each axis: a sample half of
+        // which lies in another block must not pass for a tight mesh.
+        for (auto& axis : quickAxes_) axis.clear();
         for (std::uint32_t id : sampleIds_) {
             const Vec3 p = positionOf(kind, stride, first, id);
             if (!plausible(p, kind)) return INFINITY;
             const auto a = arr(p);
             for (int k = 0; k < 3; ++k) {
                 if (!(std::fabs(a[k]) < 1e6f)) return INFINITY;
-                lo[k] = std::min(lo[k], a[k]);
-                hi[k] = std::max(hi[k], a[k]);
+                quickAxes_[k].push_back(a[k]);
             }
         }
-        const double diagonal = std::hypot(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        double range[3];
+        for (int k = 0; k < 3; ++k) {
+            auto& axis = quickAxes_[k];
+            const auto low = axis.begin() + static_cast<std::ptrdiff_t>(axis.size() / 10);
+            const auto high = axis.begin() + static_cast<std::ptrdiff_t>(axis.size() - 1 - axis.size() / 10);
+            std::nth_element(axis.begin(), low, axis.end());
+            const float l = *low;
+            std::nth_element(axis.begin(), high, axis.end());
+            range[k] = (double{*high} - l) / 0.8;
+        }
+        const double diagonal = std::hypot(range[0], range[1], range[2]);
         if (!(diagonal > 1e-6)) return INFINITY;
         std::vector<double>& edges = quickEdges_;
         edges.clear();
-        for (std::size_t n = 0; n < std::min(triangles, sample_.size()); ++n) {
+        std::size_t bad = 0;
+        const std::size_t taken = std::min(triangles, sample_.size());
+        for (std::size_t n = 0; n < taken; ++n) {
             const auto& t = sample_[n];
             const Vec3 a = positionOf(kind, stride, first, t[0] - block_.minIndex);
             const Vec3 b = positionOf(kind, stride, first, t[1] - block_.minIndex);
             const Vec3 c = positionOf(kind, stride, first, t[2] - block_.minIndex);
-            edges.push_back(std::hypot(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z));
-            edges.push_back(std::hypot(double{c.x} - b.x, double{c.y} - b.y, double{c.z} - b.z));
+            const double ab[3] = {double{b.x} - a.x, double{b.y} - a.y, double{b.z} - a.z};
+            const double ac[3] = {double{c.x} - a.x, double{c.y} - a.y, double{c.z} - a.z};
+            const double e1 = std::hypot(ab[0], ab[1], ab[2]);
+            const double e2 = std::hypot(double{c.x} - b.x, double{c.y} - b.y, double{c.z} - b.z);
+            edges.push_back(e1);
+            edges.push_back(e2);
+            if (badShare) {
+                const double e3 = std::hypot(ac[0], ac[1], ac[2]);
+                const double area = 0.5 * std::hypot(ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
+                                                     ab[0] * ac[1] - ab[1] * ac[0]);
+                const double squares = e1 * e1 + e2 * e2 + e3 * e3;
+                if (!(squares > 0) || 4 * std::sqrt(3.0) * area / squares < kQuickNeedle) ++bad;
+            }
         }
         if (edges.empty()) return INFINITY;
+        if (badShare) *badShare = static_cast<double>(bad) / static_cast<double>(taken);
         auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
         std::nth_element(edges.begin(), mid, edges.end());
         return *mid / diagonal * std::sqrt(static_cast<double>(block_.triangles.size()));
@@ -186,9 +277,6 @@ private:
     void tryStart(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
         for (const PositionChoice& c : choices_)
             if (c.kind == kind && c.stride == stride && c.first == first) return;
-        ++quickChecks_;
-        if (quickRatio(kind, stride, first, 12) > 2 * kQuickLimit) return;
-        if (quickRatio(kind, stride, first, sample_.size()) > kQuickLimit) return;
         ++fullChecks_;
         PositionChoice choice{kind, stride, first, 0, {}, {}};
         choice.positions.reserve(used_);
@@ -290,7 +378,7 @@ private:
             }
         }
         // Packed positions may have their UVs in a packed block of their own.
-        if (p.stride == posSize && p.kind == PositionKind::Float && best.score < kUvAccept) {
+        if (p.stride == posSize && best.score < kUvAccept) {
             for (const Format& f : formats) {
                 const std::uint32_t pair = pairSize(f.kind);
                 std::vector<std::uint64_t> starts;
@@ -395,8 +483,10 @@ private:
     std::vector<std::array<std::uint32_t, 3>> sample_;
     std::vector<std::uint32_t> sampleIds_;
     mutable std::vector<double> quickEdges_;
+    mutable std::array<std::vector<float>, 3> quickAxes_;
     mutable std::vector<std::array<std::uint32_t, 3>> uvSample_;
     std::vector<PositionChoice> choices_;
+    std::vector<std::pair<double, std::uint64_t>> shortlist_;
     std::size_t fullChecks_ = 0;
     std::size_t quickChecks_ = 0;
     std::vector<std::array<std::uint32_t, 3>> local_;
@@ -483,14 +573,23 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
                                              std::span<const VertexRegion> floatRegions, std::size_t keep,
                                              const std::atomic<bool>* cancel) {
     BlockSearch search(model, block, cancel);
-    std::vector<const VertexRegion*> near;
-    for (const VertexRegion& r : floatRegions) near.push_back(&r);
-    std::sort(near.begin(), near.end(), [&](const VertexRegion* a, const VertexRegion* b) {
-        return distance(*a, block) < distance(*b, block);
+    // Float-looking stretches inside the index block are its own values: regions are cut
+    // where the block lies.
+    std::vector<VertexRegion> near;
+    for (const VertexRegion& r : floatRegions) {
+        if (r.end <= block.start || r.begin >= block.byteEnd()) {
+            near.push_back(r);
+            continue;
+        }
+        if (r.begin + 64 <= block.start) near.push_back({r.begin, block.start, r.strides});
+        if (block.byteEnd() + 64 <= r.end) near.push_back({block.byteEnd(), r.end, r.strides});
+    }
+    std::stable_sort(near.begin(), near.end(), [&](const VertexRegion& a, const VertexRegion& b) {
+        return distance(a, block) < distance(b, block);
     });
-    for (const VertexRegion* r : near) {
+    for (const VertexRegion& r : near) {
         if (search.stopped() || search.goodEnough()) break;
-        search.searchRegion(r->begin, r->end, r->strides, {PositionKind::Float});
+        search.searchRegion(r.begin, r.end, r.strides, {PositionKind::Float});
     }
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them.
@@ -503,9 +602,8 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
             search.searchRegion(r->begin, r->end, r->strides, {PositionKind::Half, PositionKind::Short});
         }
     }
-    std::vector<VertexRegion> nearRegions;
-    for (std::size_t i = 0; i < near.size() && i < 8; ++i) nearRegions.push_back(*near[i]);
-    return search.candidates(keep, nearRegions);
+    if (near.size() > 8) near.resize(8);
+    return search.candidates(keep, near);
 }
 
 }  // namespace nimbrel

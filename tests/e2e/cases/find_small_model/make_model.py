@@ -4,7 +4,7 @@
   0x00  text "grid model v1\\n\\0\\0"          16 bytes
   0x10  54 words: the triangles, two per cell  108 bytes
   0x7c  4 zero bytes
-  0x80  16 float records of 12 bytes: x = column, y = row, z = 0.5 where row * column is odd
+  0x80  16 float records of 12 bytes: x = column, y = row, z = row * column / 8
   0x140 size
 """
 import struct
@@ -18,5 +18,5 @@ for i in range(3):
 data += bytes(4)
 for i in range(4):
     for j in range(4):
-        data += struct.pack("<3f", j, i, 0.5 if (i * j) % 2 else 0.0)
+        data += struct.pack("<3f", j, i, i * j / 8)
 open(sys.argv[1], "wb").write(data)
