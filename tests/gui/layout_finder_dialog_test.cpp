@@ -211,7 +211,11 @@ private slots:
         two.insert(two.end(), second.begin(), second.end());
         writeModel(file("two.bin"), two);
         writeModel(file("big.bin"), sheet(400, 300, 4, false, false).bytes);
-        writeModel(file("noise.bin"), std::vector<std::uint8_t>(4096, 0));
+        writeModel(file("zeros.bin"), std::vector<std::uint8_t>(32 << 10, 0));
+        std::string text;
+        for (int i = 0; text.size() < (32u << 10); ++i)
+            text += "line " + std::to_string(i) + ": the quick brown fox jumps over the lazy dog, 0123456789\n";
+        writeModel(file("text.bin"), std::vector<std::uint8_t>(text.begin(), text.end()));
         writeModel(file("found.bin"), foundModel().bytes);
         writeModel(file("apply.bin"), std::vector<std::uint8_t>(0x800, 0x3F));
     }
@@ -383,13 +387,17 @@ private slots:
         ModalAnswerer answerer;
         QtSession s(appDir_.string());
         QVERIFY(s.show());
-        open(s, "noise.bin");
-        LayoutFinderDialog dialog(s.ctx, {}, &s.window);
-        QVERIFY(scanned(dialog));
-        QCOMPARE(dialog.table()->model()->rowCount(), 0);
-        QCOMPARE(dialog.status()->text().toStdString(), std::string(kNoLayoutFound));
-        QVERIFY(!dialog.applyButton()->isEnabled());
-        QVERIFY(!dialog.saveAllButton()->isEnabled());
+        // Files no finder can take a mesh from: zeros and plain text.
+        for (const char* name : {"zeros.bin", "text.bin"}) {
+            open(s, name);
+            QVERIFY2(s.model.size() > 0, name);
+            LayoutFinderDialog dialog(s.ctx, {}, &s.window);
+            QVERIFY(scanned(dialog));
+            QCOMPARE(dialog.table()->model()->rowCount(), 0);
+            QCOMPARE(dialog.status()->text().toStdString(), std::string(kNoLayoutFound));
+            QVERIFY(!dialog.applyButton()->isEnabled());
+            QVERIFY(!dialog.saveAllButton()->isEnabled());
+        }
     }
 
     void numericColumnsSortByValue() {
@@ -421,7 +429,7 @@ private slots:
         ModalAnswerer answerer;
         QtSession s(appDir_.string());
         QVERIFY(s.show());
-        open(s, "two.bin");
+        open(s, "found.bin");
         QTest::qWait(50);
         const QImage window = s.window.grab().toImage();
         QVERIFY(window.save(QStringLiteral(NIMBREL_TEST_OUTPUT_DIR "/nimbrel_window_full.png")));
@@ -446,6 +454,11 @@ private slots:
         QCOMPARE(shot.size(), dialog.size());
         QRect table(dialog.table()->mapTo(&dialog, QPoint(0, 0)), dialog.table()->size());
         QVERIFY2(darkPixels(shot, table) > 300, "the table shows no text");
+        // What the picture shows: the mesh of found.bin in the first row, the bar full.
+        QCOMPARE(dialog.table()->model()->index(0, 1).data().toString(),
+                 QStringLiteral("0x") + QString::fromStdString(hexText(foundModel().right.faceIndexStart)));
+        QCOMPARE(dialog.progressBar()->value(), 1000);
+        QCOMPARE(dialog.status()->text(), QStringLiteral("1 layout found. Apply puts the selected one into the fields."));
     }
 };
 
