@@ -70,16 +70,26 @@ double clickToLastLine(QtWindow& window, int buttonId) {
     return timer.nsecsElapsed() / 1e6;
 }
 
-void benchListing(const std::string& appDir) {
+// A shown window with its Workspace over a model buffer of this capacity.
+struct BenchWindow {
+    BenchWindow(const std::string& appDir, std::size_t capacity) : model(capacity) {
+        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
+        initializeWindow(ctx, appDir);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) std::printf("the window was never exposed\n");
+    }
     Workspace ws;
-    ModelBuffer model(8 << 20);
+    ModelBuffer model;
     NoLauncher launcher;
     QtWindow window;
     Context ctx{ws, model, window, launcher};
-    window.setCommandHandler([&ctx](std::uint32_t word) { dispatchCommand(ctx, word); });
-    initializeWindow(ctx, appDir);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) std::printf("the window was never exposed\n");
+};
+
+void benchListing(const std::string& appDir) {
+    BenchWindow bench(appDir, 8 << 20);
+    Workspace& ws = bench.ws;
+    ModelBuffer& model = bench.model;
+    QtWindow& window = bench.window;
     QListView* view = window.listView(field::kResultsList);
 
     // go1 over 3,000,000 16-bit indices: the faces 0 1 2, 3 4 5, ...
@@ -213,15 +223,9 @@ void benchFinder(const std::string& appDir, std::size_t size, int runs) {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                     static_cast<std::streamsize>(bytes.size()));
     }
-    Workspace ws;
-    ModelBuffer model(size + 1);
-    NoLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
-    window.setCommandHandler([&ctx](std::uint32_t word) { dispatchCommand(ctx, word); });
-    initializeWindow(ctx, appDir);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) std::printf("the window was never exposed\n");
+    BenchWindow bench(appDir, size + 1);
+    ModelBuffer& model = bench.model;
+    QtWindow& window = bench.window;
     window.queueAnswer(path);
     window.sendCommand(cmd::kOpen);
     std::vector<double> times;
