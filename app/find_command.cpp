@@ -9,12 +9,10 @@
 
 #include "app/candidate_report.h"
 #include "app/control_table.h"
-#include "app/layout_apply.h"
+#include "app/found_layouts.h"
 #include "app/script_runner.h"
 #include "core/text_format.h"
 #include "find/layout_finder.h"
-#include "params/parameter_file.h"
-#include "platform/files.h"
 
 namespace nimbrel {
 
@@ -23,58 +21,16 @@ namespace {
 // Smaller files are scanned before a progress line would be read.
 constexpr std::size_t kProgressFromBytes = 4u << 20;
 
-/// The bytes an index block covers.
-std::uint64_t indexBlockEnd(const LayoutSettings& s) {
-    std::uint64_t bytes = std::uint64_t{s.faceIndexCnt} * s.indexSize;
-    if (!s.stripMode && s.faceVertexCount > 0) bytes += std::uint64_t{s.faceIndexCnt} / s.faceVertexCount * s.faceGap;
-    return s.faceIndexStart + bytes;
-}
-
-/// The best candidate of each index block, no two overlapping, in file order.
-std::vector<std::size_t> bestPerIndexBlock(const std::vector<LayoutCandidate>& found) {
-    std::vector<std::size_t> kept;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const LayoutSettings& s = found[i].settings;
-        bool overlaps = std::any_of(kept.begin(), kept.end(), [&](std::size_t k) {
-            const LayoutSettings& o = found[k].settings;
-            return s.faceIndexStart < indexBlockEnd(o) && o.faceIndexStart < indexBlockEnd(s);
-        });
-        if (!overlaps) kept.push_back(i);
-    }
-    std::sort(kept.begin(), kept.end(), [&](std::size_t a, std::size_t b) {
-        return found[a].settings.faceIndexStart < found[b].settings.faceIndexStart;
-    });
-    return kept;
-}
-
-/// Saves each kept layout through the window's "&Save VYP"; notes go to notes.
+/// Saves each index block's best layout through the window's "&Save VYP"; notes go to notes.
 void saveParameterFiles(HeadlessSession& session, const std::vector<LayoutCandidate>& found, std::ostream& notes) {
-    Workspace& ws = session.workspace();
-    HeadlessWindow& window = session.window();
-    for (std::size_t i : bestPerIndexBlock(found)) {
-        const LayoutCandidate& c = found[i];
-        const std::string which = "rank " + std::to_string(i + 1) + " (faces 0x" + hexText(c.settings.faceIndexStart) + ")";
-        if (auto reason = unfitForParameterFile(c.settings)) {
-            notes << "skipped " << which << ": " << *reason << '\n';
-            continue;
+    for (const SavedLayout& s : saveBestOfEachBlock(session.context(), found)) {
+        const std::string which = "rank " + std::to_string(s.rank) + " (faces 0x" + hexText(s.faceIndexStart) + ")";
+        switch (s.outcome) {
+        case SavedLayout::Outcome::Written: notes << "wrote " << s.file << " from " << which << '\n'; break;
+        case SavedLayout::Outcome::Unfit: notes << "skipped " << which << ": " << s.reason << '\n'; break;
+        case SavedLayout::Outcome::Refused: notes << "skipped " << which << ": the window refused the settings\n"; break;
+        case SavedLayout::Outcome::NotSaved: notes << "not saved " << which << ": " << escapeRecord(s.reason) << '\n'; break;
         }
-        // Numbers already taken are passed over: nothing is replaced.
-        while (ws.parameterFileCounter <= kLastParameterFileNumber &&
-               platform::fileExists(parameterFileName(ws.modelPathStem, ws.parameterFileCounter)))
-            ++ws.parameterFileCounter;
-        window.clearMessages();
-        const auto before = ws.parameterFileCounter;
-        if (!applyLayout(session.context(), c.settings)) {
-            notes << "skipped " << which << ": the window refused the settings\n";
-            continue;
-        }
-        session.dispatch(cmd::kSaveVyp);
-        if (ws.parameterFileCounter == before) {
-            std::string why = window.messages().empty() ? "not saved" : escapeRecord(window.messages().back());
-            notes << "not saved " << which << ": " << why << '\n';
-            continue;
-        }
-        notes << "wrote " << parameterFileName(ws.modelPathStem, before) << " from " << which << '\n';
     }
 }
 

@@ -1,12 +1,13 @@
 #include "app/found_layouts.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <set>
 
 #include "app/control_table.h"
 #include "app/layout_apply.h"
 #include "core/text_format.h"
 #include "params/parameter_file.h"
+#include "platform/files.h"
 
 namespace nimbrel {
 
@@ -39,6 +40,45 @@ std::string uvText(const LayoutCandidate& c) {
     }
     return "none";
 }
+
+/// The bytes an index block covers.
+std::uint64_t indexBlockEnd(const LayoutSettings& s) {
+    std::uint64_t bytes = std::uint64_t{s.faceIndexCnt} * s.indexSize;
+    if (!s.stripMode && s.faceVertexCount > 0) bytes += std::uint64_t{s.faceIndexCnt} / s.faceVertexCount * s.faceGap;
+    return s.faceIndexStart + bytes;
+}
+
+/// The best candidate of each index block, no two overlapping, in file order.
+std::vector<std::size_t> bestPerIndexBlock(std::span<const LayoutCandidate> found) {
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const LayoutSettings& s = found[i].settings;
+        bool overlaps = std::any_of(kept.begin(), kept.end(), [&](std::size_t k) {
+            const LayoutSettings& o = found[k].settings;
+            return s.faceIndexStart < indexBlockEnd(o) && o.faceIndexStart < indexBlockEnd(s);
+        });
+        if (!overlaps) kept.push_back(i);
+    }
+    std::sort(kept.begin(), kept.end(), [&](std::size_t a, std::size_t b) {
+        return found[a].settings.faceIndexStart < found[b].settings.faceIndexStart;
+    });
+    return kept;
+}
+
+/// The window's fields, with the messages of a save kept for the caller's report.
+class MessageCatcher : public Panel {
+public:
+    explicit MessageCatcher(Panel& window) : window_(window) {}
+    std::string text(int id) const override { return window_.text(id); }
+    void setText(int id, std::string_view text) override { window_.setText(id, text); }
+    void addResult(std::string_view line) override { window_.addResult(line); }
+    void clearResults() override { window_.clearResults(); }
+    void showMessage(std::string_view text) override { last = std::string(text); }
+    std::string last;
+
+private:
+    Panel& window_;
+};
 
 }  // namespace
 
@@ -87,32 +127,46 @@ void previewCandidate(Context& ctx, const LayoutCandidate& candidate) {
     ctx.window.sendCommand(cmd::kMesh);
 }
 
-std::string saveAllCandidates(Context& ctx, std::span<const LayoutCandidate> candidates) {
+std::vector<SavedLayout> saveBestOfEachBlock(Context& ctx, std::span<const LayoutCandidate> candidates) {
     Workspace& ws = ctx.ws;
+    std::vector<SavedLayout> saved;
+    for (std::size_t i : bestPerIndexBlock(candidates)) {
+        const LayoutSettings& s = candidates[i].settings;
+        SavedLayout entry{SavedLayout::Outcome::Written, i + 1, s.faceIndexStart, {}, {}};
+        if (auto reason = unfitForParameterFile(s)) {
+            entry.outcome = SavedLayout::Outcome::Unfit;
+            entry.reason = *reason;
+        } else {
+            while (ws.parameterFileCounter <= kLastParameterFileNumber &&
+                   platform::fileExists(parameterFileName(ws.modelPathStem, ws.parameterFileCounter)))
+                ++ws.parameterFileCounter;
+            const auto number = ws.parameterFileCounter;
+            MessageCatcher catcher(ctx.window);
+            if (!applyLayout(ctx, s)) {
+                entry.outcome = SavedLayout::Outcome::Refused;
+            } else if (!saveParameterFile(ws, ctx.model, catcher, ws.modelPathStem, ws.vbMode != 0)) {
+                entry.outcome = SavedLayout::Outcome::NotSaved;
+                entry.reason = catcher.last.empty() ? "not saved" : catcher.last;
+            } else {
+                entry.file = parameterFileName(ws.modelPathStem, number);
+            }
+        }
+        saved.push_back(std::move(entry));
+    }
+    return saved;
+}
+
+std::string saveAllCandidates(Context& ctx, std::span<const LayoutCandidate> candidates) {
     std::vector<std::string> written;
     std::vector<std::string> skipped;
-    std::set<std::uint32_t> blocks;
-    // Best first: the first candidate of each face-index start is that block's best.
-    for (const LayoutCandidate& c : candidates) {
-        if (!blocks.insert(c.settings.faceIndexStart).second) continue;
-        const std::string block = "face block 0x" + hexText(c.settings.faceIndexStart);
-        if (auto why = unfitForParameterFile(c.settings)) {
-            skipped.push_back(block + ": " + std::string(*why));
-            continue;
+    for (const SavedLayout& s : saveBestOfEachBlock(ctx, candidates)) {
+        const std::string block = "face block 0x" + hexText(s.faceIndexStart) + ": ";
+        switch (s.outcome) {
+        case SavedLayout::Outcome::Written: written.push_back(s.file); break;
+        case SavedLayout::Outcome::Unfit: skipped.push_back(block + s.reason); break;
+        case SavedLayout::Outcome::Refused: skipped.push_back(block + "a toggle it needs is disabled"); break;
+        case SavedLayout::Outcome::NotSaved: skipped.push_back(block + s.reason); break;
         }
-        if (auto why = unfitForFields(c.settings)) {
-            skipped.push_back(block + ": " + std::string(*why));
-            continue;
-        }
-        if (!applyLayout(ctx, c.settings)) {
-            skipped.push_back(block + ": a toggle it needs is disabled");
-            continue;
-        }
-        const std::string name = parameterFileName(ws.modelPathStem, ws.parameterFileCounter);
-        if (saveParameterFile(ws, ctx.model, ctx.window, ws.modelPathStem, ws.vbMode != 0))
-            written.push_back(name);
-        else
-            skipped.push_back(block + ": " + name + " was not written");
     }
     std::string text = written.empty() ? std::string("No parameter file was written.")
                                        : "Wrote " + std::to_string(written.size()) + " parameter file" +

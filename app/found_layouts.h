@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,8 +45,23 @@ std::vector<CandidateCell> candidateCells(const LayoutCandidate& candidate, std:
 bool applyCandidate(Context& ctx, const LayoutCandidate& candidate);
 /// Apply, then " mesh" (test.obj in the viewer).
 void previewCandidate(Context& ctx, const LayoutCandidate& candidate);
-/// Writes MODEL_N.vyp for the best candidate of each distinct index block; returns the
-/// message naming the files written and every layout that could not be saved, and why.
+/// What became of one index block's best candidate when the layouts were saved.
+struct SavedLayout {
+    enum class Outcome { Written, Unfit, Refused, NotSaved };
+    Outcome outcome;
+    std::size_t rank;  ///< 1-based, in the finder's order
+    std::uint32_t faceIndexStart;
+    std::string file;    ///< the parameter file written
+    std::string reason;  ///< why it was not
+};
+
+/// The best candidate of each index block, no two overlapping, in file order; each applied
+/// and saved through "&Save VYP" as the model's next free MODEL_N.vyp (a number already
+/// taken is passed over, nothing is replaced). The save's own messages become reasons.
+std::vector<SavedLayout> saveBestOfEachBlock(Context& ctx, std::span<const LayoutCandidate> candidates);
+
+/// "Save all as VYP": saveBestOfEachBlock, told as one message naming the files written and
+/// every layout that could not be saved, and why.
 std::string saveAllCandidates(Context& ctx, std::span<const LayoutCandidate> candidates);
 
 }  // namespace nimbrel

@@ -133,8 +133,9 @@ void LayoutFinderDialog::scanFinished() {
     } else if (found_.empty()) {
         status_->setText(cancelled ? QStringLiteral("Scan cancelled before any layout was found.") : toQString(kNoLayoutFound));
     } else {
-        QString text = QStringLiteral("%1 layouts found").arg(found_.size());
-        if (cancelled) text = QStringLiteral("Scan cancelled: %1 layouts found so far").arg(found_.size());
+        const QString count = found_.size() == 1 ? QStringLiteral("1 layout") : QStringLiteral("%1 layouts").arg(found_.size());
+        QString text = count + QStringLiteral(" found");
+        if (cancelled) text = QStringLiteral("Scan cancelled: ") + count + QStringLiteral(" found so far");
         status_->setText(text + QStringLiteral(". Apply puts the selected one into the fields."));
     }
     if (!found_.empty()) table_->selectRow(0);

@@ -1,0 +1,2 @@
+python3 "$CASE_DIR/make_model.py" model.bin
+cp "$CASE_DIR/lines.txt" .
