@@ -109,7 +109,7 @@ std::string saveAllCandidates(Context& ctx, std::span<const LayoutCandidate> can
             continue;
         }
         const std::string name = parameterFileName(ws.modelPathStem, ws.parameterFileCounter);
-        if (saveParameterFile(ws, ctx.model, ctx.window, ws.modelPathStem, ws.vbMode != 0))
+        if (saveParameterFile(ws, ctx.model, ctx.window, ws.modelPathStem, ws.vbMode))
             written.push_back(name);
         else
             skipped.push_back(block + ": " + name + " was not written");

@@ -201,10 +201,10 @@ bool loadTokens(Workspace& ws, Panel& panel, const std::string& path, int fd) {
         return false;
     }
     if (formText[2] == '0') {
-        ws.vbMode = 1;
+        ws.vbMode = true;
         if (!reader.hexInto(field::kFvfSize, "UV start")) return false;
     } else {
-        ws.vbMode = 0;
+        ws.vbMode = false;
         if (!reader.decimalInto(field::kFvfSize, "FVF size") || !reader.decimalInto(field::kUvPos, "UV pos"))
             return false;
     }
