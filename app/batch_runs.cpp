@@ -18,7 +18,7 @@ constexpr const char* kFileList = "CAD_ATSV_16_VYP.txt";
 // Loads the parameter file at ws.parameterFilePath, without a dialog in a batch run.
 bool loadParameterSet(Context& ctx) {
     ctx.window.sendCommand(cmd::kOpenVyp);
-    return ctx.ws.parameterSetLoaded != 0;
+    return ctx.ws.parameterSetLoaded;
 }
 
 // The model of a file-list entry: the word cut at its last "_". A model saved with an
@@ -53,15 +53,15 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
             "This will start the sequential saving of submeshes.\nYou're prompted to select a VYP file now.\nAll "
             "matching name_xx.VYPs will be processed\nregardless which VYP of a 'chain' you select.\n\n(move\\rename "
             "obj files from a previous run!)\n\nUse the load_multi_obj.py for blender import.");
-        ws.chainHintShown = 1;
+        ws.chainHintShown = true;
     }
     w.clearResults();
-    ws.batchMode = 0;
+    ws.batchMode = false;
     w.sendCommand(cmd::kOpenVyp);
     if (!ws.parameterSetLoaded) return;
     ws.submeshCounter = 0;
     ws.parameterFileCounter = 0;
-    ws.batchMode = 1;
+    ws.batchMode = true;
 
     const std::string& chosen = ws.parameterFilePath;
     const auto underscore = chosen.rfind('_');
@@ -72,7 +72,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     const FileSearch found = findFiles(folder, platform::fileNameOf(pattern));
     if (found.names.empty()) {
         w.showMessage(found.failed ? "error while searching VYP files" : "no VYP file found!");
-        ws.batchMode = 0;
+        ws.batchMode = false;
         return;
     }
     const std::string prefix = folder == "/" ? folder : folder + "/";
@@ -90,7 +90,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
         w.showMessage("error while searching VYP files");
     else
         w.addResult(std::to_string(ws.chainCount) + " VYP files processed.");
-    ws.batchMode = 0;
+    ws.batchMode = false;
 }
 
 void runFileList(Context& ctx) {
@@ -104,7 +104,7 @@ void runFileList(Context& ctx) {
         w.showMessage(" Filelist not found!");
         return;
     }
-    ws.batchMode = 1;
+    ws.batchMode = true;
     std::string loadedModel;
     std::string word;
     while (list >> word) {
@@ -131,7 +131,7 @@ void runFileList(Context& ctx) {
         }
         if (loadParameterSet(ctx)) w.sendCommand(cmd::kSubmeshExport);
     }
-    ws.batchMode = 0;
+    ws.batchMode = false;
 }
 
 }  // namespace nimbrel

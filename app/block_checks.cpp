@@ -8,8 +8,6 @@ namespace nimbrel {
 
 namespace {
 
-constexpr std::uint8_t kNoUvBlock = 255;
-constexpr std::uint8_t kNoUvInRecord = 99;
 
 struct Block {
     std::uint32_t start;

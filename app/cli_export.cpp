@@ -28,11 +28,11 @@ bool openModelInBatch(HeadlessSession& session, const std::string& modelPath) {
         std::cerr << "nimbrel-cli: cannot enter the folder of " << modelPath << '\n';
         return false;
     }
-    ws.batchMode = 1;
+    ws.batchMode = true;
     ws.modelPath = absoluteModel;
     session.dispatch(cmd::kOpen);
     if (session.context().model.size() == 0) {
-        ws.batchMode = 0;
+        ws.batchMode = false;
         return false;
     }
     return true;
@@ -71,7 +71,7 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
         if (ws.submeshCounter == before) allWritten = false;
     }
     if (kind == ExportKind::GlbChain && !writeGltfChain(session.context(), chain)) allWritten = false;
-    ws.batchMode = 0;
+    ws.batchMode = false;
     const auto& lines = window.lines(field::kResultsList);
     for (std::size_t i = firstLine; i < lines.size(); ++i) out << lines[i] << '\n';
     return allWritten ? 0 : 1;
@@ -85,7 +85,7 @@ int checkLayoutFile(std::ostream& out, ModelBuffer& model, const std::string& ap
     if (!openModelInBatch(session, modelPath)) return 1;
     ws.parameterFilePath = absoluteVyp;
     session.dispatch(cmd::kOpenVyp);
-    ws.batchMode = 0;
+    ws.batchMode = false;
     if (!ws.parameterSetLoaded) return 1;
     const std::size_t firstLine = session.window().lines(field::kResultsList).size();
     const std::optional<LayoutVerdict> verdict = checkLayout(session.context());

@@ -51,14 +51,14 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kUVs: return runUVs(ctx);
     case cmd::kTable: return runTable(ctx);
     case cmd::kMinus:
-        ctx.ws.vertexShiftDown = 1;
+        ctx.ws.vertexShiftDown = true;
         ctx.window.sendCommand(cmd::kMesh);
-        ctx.ws.vertexShiftDown = 0;
+        ctx.ws.vertexShiftDown = false;
         return;
     case cmd::kPlus:
-        ctx.ws.vertexShiftUp = 1;
+        ctx.ws.vertexShiftUp = true;
         ctx.window.sendCommand(cmd::kMesh);
-        ctx.ws.vertexShiftUp = 0;
+        ctx.ws.vertexShiftUp = false;
         return;
     case cmd::kFIri: ctx.window.addLine(field::kInfoList, hexText(ctx.ws.maxFaceAddress)); return;
     case cmd::kAbout: ctx.window.showAbout(kAboutText); return;

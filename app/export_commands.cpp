@@ -23,8 +23,6 @@ namespace nimbrel {
 
 namespace {
 
-constexpr std::uint8_t kNoUvBlock = 255;
-constexpr std::uint8_t kNoUvInRecord = 99;
 constexpr std::size_t kCountChars = 7;
 
 enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
@@ -42,7 +40,7 @@ bool applyVertexCountRule(Context& ctx) {
     std::uint32_t expected = ws.maxFaceIndex;
     if (ws.relFI) {
         if (ws.minFaceIndex > ws.maxFaceIndex) {
-            ws.suspectCountMark = 1;
+            ws.suspectCountMark = true;
             expected = 0;
         } else {
             expected = ws.rVC();
@@ -61,9 +59,9 @@ bool applyVertexCountRule(Context& ctx) {
         return false;
     }
     w.addResult(ws.relFI ? "  Vertex count set to rVC!" : "  Vertex count set to maxFaceIndex!");
-    if (static_cast<std::uint32_t>(typed * 8u) < expected) ws.bigCountMark = 1;
+    if (static_cast<std::uint32_t>(typed * 8u) < expected) ws.bigCountMark = true;
     ws.vertsCnt = expected;
-    if (!ws.relFI) ws.suspectCountMark = 1;
+    if (!ws.relFI) ws.suspectCountMark = true;
     // The corrected count may reach further than the typed one did.
     return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
 }
@@ -99,7 +97,7 @@ void abandon(Context& ctx, TextOut& out, bool tell) {
 bool prepareSubmeshExport(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    ws.bigCountMark = 0;
+    ws.bigCountMark = false;
     if (!readStepOneFields(ws, ctx.model, w) || !readStepTwoFields(ws, ctx.model, w, ws.vbMode) ||
         !readStepThreeFields(ws, ctx.model, w, false, false))
         return false;
@@ -112,7 +110,7 @@ bool prepareSubmeshExport(Context& ctx) {
         w.clearResults();
     }
     if ((ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) || !shiftedRecordsFit(ctx)) {
-        ws.suspectCountMark = 0;  // the mark belongs to the file this export did not write
+        ws.suspectCountMark = false;  // the mark belongs to the file this export did not write
         return false;
     }
     return true;
@@ -121,8 +119,8 @@ bool prepareSubmeshExport(Context& ctx) {
 std::string submeshFileName(Workspace& ws, std::string_view extension) {
     std::string name = format("%s_%u", ws.modelPathStem, ws.submeshCounter);
     if (ws.bigCountMark) name += "_%_";
-    const bool suspect = ws.suspectCountMark != 0;
-    ws.suspectCountMark = 0;
+    const bool suspect = ws.suspectCountMark;
+    ws.suspectCountMark = false;
     // An OBJ carries the mark after its extension; other formats keep theirs, so the file
     // still opens as what it is.
     if (extension == ".obj") return name + ".obj" + (suspect ? "x" : "");

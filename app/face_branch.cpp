@@ -15,7 +15,7 @@ bool runFacePass(Context& ctx, TextOut* out, FaceMode mode, bool slash) {
     if (ws.stripMode && ws.ffffSeparator) {
         // A rejected conversion keeps the triangles of the last good one, and those are
         // what the faces are then taken from; the results list already shows the error.
-        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
+        if (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian, ws.stripScratch,
                                  kRestartMarker, ctx.window) == StripConversion::PastEnd)
             return false;
         writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, mode == FaceMode::Write, ctx.window);

@@ -43,10 +43,10 @@ int runFindCommand(std::ostream& out, std::ostream& err, ModelBuffer& model, con
     Workspace& ws = session.workspace();
     HeadlessWindow& window = session.window();
     window.clearMessages();
-    ws.batchMode = 1;
+    ws.batchMode = true;
     ws.modelPath = std::filesystem::absolute(options.modelPath).lexically_normal().string();
     session.dispatch(cmd::kOpen);
-    ws.batchMode = 0;
+    ws.batchMode = false;
     // An empty file opens with only "the file is empty!": it was read and holds nothing.
     const auto& messages = window.messages();
     const bool empty = messages.size() == 1 && messages.front() == "the file is empty!";

@@ -144,7 +144,7 @@ std::vector<SavedLayout> saveBestOfEachBlock(Context& ctx, std::span<const Layou
             MessageCatcher catcher(ctx.window);
             if (!applyLayout(ctx, s)) {
                 entry.outcome = SavedLayout::Outcome::Refused;
-            } else if (!saveParameterFile(ws, ctx.model, catcher, ws.modelPathStem, ws.vbMode != 0)) {
+            } else if (!saveParameterFile(ws, ctx.model, catcher, ws.modelPathStem, ws.vbMode)) {
                 entry.outcome = SavedLayout::Outcome::NotSaved;
                 entry.reason = catcher.last.empty() ? "not saved" : catcher.last;
             } else {

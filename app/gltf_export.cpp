@@ -40,7 +40,7 @@ Mesh layoutMesh(const Context& ctx) {
         if (platform::fileLookup(kFakeFaceFile))
             addObjFaceLines(mesh, readFakeFaceFile());
         else
-            addGeneratedFaces(mesh, ws.stripMode != 0);
+            addGeneratedFaces(mesh, ws.stripMode);
         countIndicesPastVertexBlock(mesh);
     }
     return mesh;
@@ -121,7 +121,7 @@ std::optional<NamedMesh> gltfChainMember(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     if (!prepareSubmeshExport(ctx)) return std::nullopt;
-    ws.suspectCountMark = 0;  // the chain file takes no count marks
+    ws.suspectCountMark = false;  // the chain file takes no count marks
     std::string refusal;
     std::optional<NamedMesh> mesh = gltfMesh(ctx, refusal);
     if (!mesh) {

@@ -16,7 +16,7 @@ void runGo1(Context& ctx) {
         faceIndexPass(ws, ctx.model, nullptr, ws.faceIndexStart, ws.faceIndexCnt, FaceMode::List, false, window);
         return;
     }
-    switch (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian != 0, ws.stripScratch,
+    switch (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian, ws.stripScratch,
                                  kRestartMarker, window)) {
     case StripConversion::PastEnd: return;
     case StripConversion::Rejected: window.addResult(" In step 1 change startaddress and/or count"); break;

@@ -89,19 +89,19 @@ bool applyLayout(Context& ctx, const LayoutSettings& s) {
     for (int i = 0; i < 2 && ws.ptCldMode != 0; ++i)
         if (!click(ctx, cmd::kPointCloud)) return false;
     // Strip before RelFI: turning strips on clears and disables RelFI.
-    const bool toggled = clickUnless(ctx, (ws.bigEndian != 0) == s.bigEndian, cmd::kByteOrder) &&
+    const bool toggled = clickUnless(ctx, ws.bigEndian == s.bigEndian, cmd::kByteOrder) &&
                          clickUnless(ctx, ws.indexSize == s.indexSize, cmd::kIndexSize) &&
-                         clickUnless(ctx, (ws.stripMode != 0) == s.stripMode, cmd::kStrips) &&
-                         clickUnless(ctx, (ws.ffffSeparator != 0) == s.ffffSeparator, cmd::kRestartMarker) &&
+                         clickUnless(ctx, ws.stripMode == s.stripMode, cmd::kStrips) &&
+                         clickUnless(ctx, ws.ffffSeparator == s.ffffSeparator, cmd::kRestartMarker) &&
                          clickUnless(ctx, ws.faceVertexCount == s.faceVertexCount, cmd::kQuads) &&
-                         clickUnless(ctx, (ws.relFI != 0) == s.relFI, cmd::kRelFI) &&
-                         clickUnless(ctx, (ws.uvGap != 0) == s.uvGap, cmd::kUvGap) &&
-                         clickUnless(ctx, (ws.signedShorts != 0) == s.signedShorts, cmd::kUnsignedShorts) &&
+                         clickUnless(ctx, ws.relFI == s.relFI, cmd::kRelFI) &&
+                         clickUnless(ctx, ws.uvGap == s.uvGap, cmd::kUvGap) &&
+                         clickUnless(ctx, ws.signedShorts == s.signedShorts, cmd::kUnsignedShorts) &&
                          clickUnless(ctx, ws.uvDivisor == s.uvDivisor, cmd::kUvDivisor);
     if (!toggled) return false;
     // The VB/seq toggle lays out step 2 from the fields just typed; without a change of
     // mode the same layout is applied, so the UV block fields' states match UV pos.
-    if ((ws.vbMode != 0) != s.vbMode) return click(ctx, cmd::kVbSeq) && (ws.vbMode != 0) == s.vbMode;
+    if (ws.vbMode != s.vbMode) return click(ctx, cmd::kVbSeq) && ws.vbMode == s.vbMode;
     return applyVbSeqLayout(ctx);
 }
 

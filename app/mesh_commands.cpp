@@ -21,8 +21,6 @@ namespace {
 
 constexpr const char* kTestObj = "test.obj";
 constexpr const char* kTestUVsObj = "testUVs.obj";
-constexpr std::uint8_t kNoUvBlock = 255;
-constexpr std::uint8_t kPackedUvMap = 255;
 
 enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFakeFaces = 2 };
 
@@ -98,10 +96,10 @@ bool readAllStepFields(Context& ctx, bool plus, bool minus) {
 void runMesh(Context& ctx) {
     Workspace& ws = ctx.ws;
     // "+" and "-" ask for this one run only, also when it stops at the first field.
-    const bool plus = ws.vertexShiftUp != 0;
-    const bool minus = ws.vertexShiftDown != 0;
-    ws.vertexShiftUp = 0;
-    ws.vertexShiftDown = 0;
+    const bool plus = ws.vertexShiftUp;
+    const bool minus = ws.vertexShiftDown;
+    ws.vertexShiftUp = false;
+    ws.vertexShiftDown = false;
     if (!readAllStepFields(ctx, plus, minus)) return;
     TextOut out;
     if (!openTestFile(ctx, out, BlockReader::Mesh, kTestObj, " test outfile could not be opened!\n", true)) return;
@@ -131,7 +129,7 @@ void runUVs(Context& ctx) {
                 break;
             default:
                 writeUVMapLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt,
-                                ws.vbMode ? ws.uvBlockSize : kPackedUvMap);
+                                ws.vbMode ? ws.uvBlockSize : kPackedUvStride);
                 break;
         }
     }

@@ -9,14 +9,14 @@ namespace nimbrel {
 void runOpenVyp(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    ws.parameterSetLoaded = 0;
+    ws.parameterSetLoaded = false;
     if (!ws.batchMode) {
         auto chosen = w.askOpenFile(" load vyp file", "VYP (*.vyp)", "*.vyp");
         if (!chosen) return;
         ws.parameterFilePath = chosen->string();
         platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
     }
-    ws.parameterSetLoaded = loadParameterFile(ws, w, ws.parameterFilePath) ? 1 : 0;
+    ws.parameterSetLoaded = loadParameterFile(ws, w, ws.parameterFilePath);
     if (!ws.parameterSetLoaded) return;
 
     // The loader left vbMode at the opposite of the file's digit; the toggle turns it
@@ -25,7 +25,7 @@ void runOpenVyp(Context& ctx) {
     w.setText(cmd::kByteOrder, ws.bigEndian ? " bigE" : " litE");
     w.setText(cmd::kIndexSize, ws.indexSize == 2 ? "Word" : " DW ");
     if (ws.stripMode) {
-        ws.relFI = 0;
+        ws.relFI = false;
         w.setChecked(cmd::kRelFI, false);
         w.setText(cmd::kStrips, "Strip");
     } else {
@@ -36,7 +36,7 @@ void runOpenVyp(Context& ctx) {
     w.setText(cmd::kRestartMarker, ws.ffffSeparator ? "FFFF" : "std");
     if (!ws.batchMode) w.clearResults();
     if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;
-    if (ws.uvPos != 99) {
+    if (ws.uvPos != kNoUvInRecord) {
         w.setEnabled(field::kUvBlockStart, false);
         w.setEnabled(field::kUvBlockSize, false);
     }

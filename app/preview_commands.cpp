@@ -11,7 +11,7 @@ namespace nimbrel {
 void runGo2(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& window = ctx.window;
-    if (!readStepTwoFields(ws, ctx.model, window, ws.vbMode != 0)) return;
+    if (!readStepTwoFields(ws, ctx.model, window, ws.vbMode)) return;
     if (!readStepThreeFields(ws, ctx.model, window, false, false)) return;
     window.clearResults();
     const VertexFormat format = ws.vertexFormat;
@@ -19,7 +19,7 @@ void runGo2(Context& ctx) {
         if (!checkBlockFits(ctx.model, window, ws.vertexStart, ws.vertsCnt, ws.fvfSize)) return;
         // A refused uvPos lists nothing, but the separate block and the next offset still follow.
         previewInterleavedBlock(ws, ctx.model, window, ws.vertexStart, ws.vertsCnt);
-        if (ws.uvPos == 99 && ws.uvBlockSize != 255) {
+        if (ws.uvPos == kNoUvInRecord && ws.uvBlockSize != kNoUvBlock) {
             window.addResult("--- UV block ---");
             previewUVBlock(ws, ctx.model, window, ws.uvBlockStart, ws.vertsCnt, false);
         }

@@ -22,8 +22,8 @@ bool applyVbSeqLayout(Context& ctx) {
             return false;
         }
         w.setEnabled(cmd::kGo3, false);
-        w.setEnabled(field::kUvBlockStart, ws.uvPos == 99);
-        w.setEnabled(field::kUvBlockSize, ws.uvPos == 99);
+        w.setEnabled(field::kUvBlockStart, ws.uvPos == kNoUvInRecord);
+        w.setEnabled(field::kUvBlockSize, ws.uvPos == kNoUvInRecord);
     } else {
         w.setLabelText(Label::step2Label1, "step 2: start of UVs");
         w.setLabelText(Label::step2Label2, "startaddr 0x");
@@ -57,7 +57,7 @@ bool runToggle(Context& ctx, int id) {
     case cmd::kStrips:
         ws.stripMode = !ws.stripMode;
         if (ws.stripMode) {
-            ws.relFI = 0;
+            ws.relFI = false;
             w.setChecked(cmd::kRelFI, false);
             w.setText(id, "Strip");
             w.setEnabled(cmd::kRelFI, false);

@@ -23,7 +23,7 @@ void writeTableLogFile(Context& ctx) {
         log.close();
         return;
     }
-    writeTableLog(log, ctx.model, {ws.modelPath, ws.faceIndexStart, ws.indexSize, ws.fvfSize, ws.bigEndian != 0});
+    writeTableLog(log, ctx.model, {ws.modelPath, ws.faceIndexStart, ws.indexSize, ws.fvfSize, ws.bigEndian});
     if (!log.close()) {
         log.discard();
         ctx.window.showMessage(ws.tableLogPath + " could not be written!\n(Is the disk full?)");

@@ -23,7 +23,7 @@ void runStartupChecks(Context& ctx, const std::string& appDir) {
     ws.meshViewerPath = ws.appDir + "/mesh_viewer";
     if (!platform::isRunnable(ws.meshViewerPath)) {
         ctx.window.showMessage("mesh_viewer not found!\n\nobjs can't be displayed.");
-        ws.viewerMissing = 1;
+        ws.viewerMissing = true;
     }
 }
 

@@ -138,7 +138,7 @@ void BM_TextOnly(benchmark::State& state) {
     Workspace& ws = run.ws;
     ws.fvfSize = kStride;
     ws.uvPos = 12;
-    ws.batchMode = 1;
+    ws.batchMode = true;
     for (auto _ : state) {
         state.PauseTiming();
         folder().removeOutputs();

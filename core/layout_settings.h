@@ -6,10 +6,7 @@
 
 namespace nimbrel {
 
-/// UV pos of a record without a UV pair.
-inline constexpr std::uint8_t kNoUvInRecord = 99;
-/// UVB size when the UVs are not in a separate block.
-inline constexpr std::uint8_t kNoUvBlock = 255;
+// kNoUvInRecord and kNoUvBlock live with the Workspace members they mark.
 
 /// Everything steps 1 to 3 need to decode one submesh, in the tool's own terms: what a user
 /// types into the fields and sets with the toggles and the format combobox.
@@ -51,20 +48,20 @@ inline LayoutSettings layoutSettingsOf(const Workspace& ws) {
     s.faceIndexCnt = ws.faceIndexCnt;
     s.faceGap = ws.faceGap;
     s.indexSize = ws.indexSize;
-    s.stripMode = ws.stripMode != 0;
-    s.ffffSeparator = ws.ffffSeparator != 0;
+    s.stripMode = ws.stripMode;
+    s.ffffSeparator = ws.ffffSeparator;
     s.faceVertexCount = ws.faceVertexCount;
-    s.relFI = ws.relFI != 0;
-    s.vbMode = ws.vbMode != 0;
+    s.relFI = ws.relFI;
+    s.vbMode = ws.vbMode;
     s.fvfSize = ws.fvfSize;
     s.uvPos = ws.uvPos;
     s.uvBlockStart = ws.uvBlockStart;
     s.uvBlockSize = ws.uvBlockSize;
     s.vertexFormat = ws.vertexFormat;
-    s.bigEndian = ws.bigEndian != 0;
+    s.bigEndian = ws.bigEndian;
     s.uvDivisor = ws.uvDivisor;
-    s.uvGap = ws.uvGap != 0;
-    s.signedShorts = ws.signedShorts != 0;
+    s.uvGap = ws.uvGap;
+    s.signedShorts = ws.signedShorts;
     s.vertexStart = ws.vertexStart;
     s.vertsCnt = ws.vertsCnt;
     return s;

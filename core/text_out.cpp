@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <memory>
@@ -13,6 +12,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/unique_fd.h"
 
 namespace nimbrel {
 
@@ -37,16 +38,7 @@ void TextOut::writeAll(const char* p, std::size_t left) {
         failed_ = true;
         return;
     }
-    while (left > 0) {
-        ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed_ = true;
-            return;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    if (platform::writeAll(fd_, p, left).failed()) failed_ = true;
 }
 
 void TextOut::flushBuffer() {

@@ -10,6 +10,11 @@ namespace nimbrel {
 /// Number format of vertices and UVs: the format combobox's item index, in item order.
 enum class VertexFormat : std::uint8_t { Float = 0, HF_UV = 1, HF_all = 2, WordUV = 3, ShortAll = 4 };
 
+/// UV pos of a record without a UV pair.
+inline constexpr std::uint8_t kNoUvInRecord = 99;
+/// UVB size when the UVs are not in a separate block.
+inline constexpr std::uint8_t kNoUvBlock = 255;
+
 /// Triangles converted from strips with restart markers; replaced by every successful
 /// conversion and released when the window closes.
 struct StripScratch {
@@ -34,29 +39,29 @@ struct Workspace {
     std::uint32_t faceIndexCnt = 0;
     std::uint8_t faceGap = 0;
     std::uint8_t indexSize = 2;
-    int stripMode = 0;
-    int ffffSeparator = 0;
+    bool stripMode = false;
+    bool ffffSeparator = false;
     std::uint8_t faceVertexCount = 3;
-    int quadsMode = 0;
-    int relFI = 0;
+    bool quadsMode = false;
+    bool relFI = false;
 
     // Step 2: vertex record layout and UVs.
-    int vbMode = 1;
+    bool vbMode = true;
     std::uint8_t fvfSize = 0;
-    std::uint8_t uvPos = 99;
+    std::uint8_t uvPos = kNoUvInRecord;
     std::uint32_t uvBlockStart = 0;
-    std::uint8_t uvBlockSize = 255;
+    std::uint8_t uvBlockSize = kNoUvBlock;
     VertexFormat vertexFormat = VertexFormat::Float;
-    int bigEndian = 0;
+    bool bigEndian = false;
     float uvDivisor = 65536.0f;
-    int uvGap = 0;
-    int signedShorts = 1;
+    bool uvGap = false;
+    bool signedShorts = true;
 
     // Step 3: vertex block and output mode.
     std::uint32_t vertexStart = 0;
     std::uint32_t vertsCnt = 0;
     std::uint8_t ptCldMode = 0;
-    int reservedCodeFlag = 0;
+    bool reservedCodeFlag = false;
 
     // Results of the last face-index pass.
     std::uint32_t minFaceIndex = 0;
@@ -66,20 +71,20 @@ struct Workspace {
     // Counters and marks for output names.
     std::uint16_t submeshCounter = 0;
     std::uint16_t parameterFileCounter = 0;
-    int bigCountMark = 0;
-    int suspectCountMark = 0;
+    bool bigCountMark = false;
+    bool suspectCountMark = false;
     std::int32_t chainCount = 0;
 
     // Shell flags.
-    int batchMode = 0;
-    int parameterSetLoaded = 0;
-    int vertexShiftUp = 0;
-    int vertexShiftDown = 0;
-    int viewerMissing = 0;
-    int notepadMissing = 1;
-    int tableLogMode = 1;
-    int chainHintShown = 0;
-    int fisHintShown = 0;
+    bool batchMode = false;
+    bool parameterSetLoaded = false;
+    bool vertexShiftUp = false;
+    bool vertexShiftDown = false;
+    bool viewerMissing = false;
+    bool notepadMissing = true;
+    bool tableLogMode = true;
+    bool chainHintShown = false;
+    bool fisHintShown = false;
 
     // File names and paths; no length limit.
     std::string appDir;

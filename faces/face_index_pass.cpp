@@ -175,7 +175,7 @@ void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint3
                FaceMode mode, bool slash, Panel& panel) {
     if (count == 0) return;
     const std::uint8_t size = ws.indexSize;
-    const bool bigEndian = ws.bigEndian != 0;
+    const bool bigEndian = ws.bigEndian;
     if (mode == FaceMode::List) panel.addResult(hexText(start) + ":");
 
     IndexRange range{kStripMinimumStart};
@@ -239,7 +239,7 @@ bool faceBlockFits(const ModelBuffer& model, std::uint32_t start, std::uint32_t 
 bool faceIndexPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
                    FaceMode mode, bool slash, Panel& panel) {
     assert(mode != FaceMode::Write || out != nullptr);
-    const bool strip = ws.stripMode != 0;
+    const bool strip = ws.stripMode;
     if (!faceBlockFits(model, start, count, ws.indexSize, strip ? 1 : ws.faceVertexCount, strip ? 0 : ws.faceGap,
                        panel))
         return false;

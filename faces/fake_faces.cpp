@@ -46,7 +46,7 @@ void writeFakeFaces(Workspace& ws, TextOut& out, std::uint32_t vertexCount, bool
         panel.showMessage(
             "Could not open FIs.txt (your fake face indices).\nWill autocreate FIs now.\n\n(Feel free to create an "
             "individual FIs.txt.\n But keep max FI below/equal vertex count!)");
-        ws.fisHintShown = 1;
+        ws.fisHintShown = true;
     }
     if (ws.stripMode)
         writeGeneratedStrip(out, vertexCount, slash);

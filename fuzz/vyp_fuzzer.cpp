@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ws.vbMode = !ws.vbMode;
     panel.messages.clear();
     const std::string first = (f.path() / "first").string();
-    bool saved = saveParameterFile(ws, model, panel, first, ws.vbMode != 0);
+    bool saved = saveParameterFile(ws, model, panel, first, ws.vbMode);
     requireMessage(saved, panel);
     if (!saved) return 0;
 

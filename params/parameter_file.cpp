@@ -1,10 +1,5 @@
 #include "params/parameter_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +8,7 @@
 #include "core/text_out.h"
 #include "params/step_fields.h"
 #include "platform/files.h"
+#include "platform/unique_fd.h"
 
 namespace nimbrel {
 
@@ -57,15 +53,12 @@ private:
     int get() {
         if (pos_ == end_) {
             if (done_) return -1;
-            ssize_t n;
-            do n = ::read(fd_, buffer_, sizeof buffer_);
-            while (n < 0 && errno == EINTR);
-            if (n <= 0) {
-                done_ = true;  // a read error ends the file like its end does
-                return -1;
-            }
+            const platform::IoResult got = platform::readAll(fd_, buffer_, sizeof buffer_);
+            // A read error ends the file like its end does.
+            done_ = got.failed() || got.bytes < sizeof buffer_;
+            if (got.bytes == 0) return -1;
             pos_ = 0;
-            end_ = static_cast<std::size_t>(n);
+            end_ = got.bytes;
         }
         return static_cast<unsigned char>(buffer_[pos_++]);
     }
@@ -75,30 +68,6 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool done_ = false;
-};
-
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path) {
-        // Only a regular file: a directory reads as an error and a FIFO would block.
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~ReadOnlyFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    int fd() const { return fd_; }
-
-private:
-    int fd_ = -1;
 };
 
 int digitValue(char c) {
@@ -232,10 +201,10 @@ bool loadTokens(Workspace& ws, Panel& panel, const std::string& path, int fd) {
         return false;
     }
     if (formText[2] == '0') {
-        ws.vbMode = 1;
+        ws.vbMode = true;
         if (!reader.hexInto(field::kFvfSize, "UV start")) return false;
     } else {
-        ws.vbMode = 0;
+        ws.vbMode = false;
         if (!reader.decimalInto(field::kFvfSize, "FVF size") || !reader.decimalInto(field::kUvPos, "UV pos"))
             return false;
     }
@@ -304,13 +273,14 @@ bool parseCodestring(Workspace& ws, Panel& panel, std::string_view codestring, b
 }
 
 bool loadParameterFile(Workspace& ws, Panel& panel, const std::string& path) {
-    ReadOnlyFile file(path);
-    if (file.fd() < 0) {
+    // Only a regular file: a directory reads as an error and a FIFO would block.
+    const platform::UniqueFd file = platform::openRegularFile(path);
+    if (!file.valid()) {
         panel.showMessage(" The vyp file could not be opened!\n");
         return false;
     }
     const int vbModeBefore = ws.vbMode;
-    if (loadTokens(ws, panel, path, file.fd())) return true;
+    if (loadTokens(ws, panel, path, file.get())) return true;
     // The toggle that turns vbMode back to the file's digit runs only after a success;
     // without this the member would contradict the VB/seq caption after a failure.
     ws.vbMode = vbModeBefore;

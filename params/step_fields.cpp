@@ -72,7 +72,7 @@ bool readStepTwoFields(Workspace& ws, const ModelBuffer& model, Panel& panel, bo
         panel.showMessage("go2: error!\n check UVpos [6..250]");
         return false;
     }
-    if (ws.uvPos == 99) {
+    if (ws.uvPos == kNoUvInRecord) {
         ws.uvBlockStart = hexValue(uvStart, kAddressChars);
         if (ws.uvBlockStart > model.size()) {
             panel.showMessage("go2: error!\n UV address greater than filesize");
@@ -80,12 +80,12 @@ bool readStepTwoFields(Workspace& ws, const ModelBuffer& model, Panel& panel, bo
         }
         return true;
     }
-    if (ws.uvBlockSize == 255) return true;
+    if (ws.uvBlockSize == kNoUvBlock) return true;
     panel.showMessage(
         "In mixed mode there's no uvs in VBlock!\n-> auto-Set UVpos to 99\n\nDon't want mixed-mode?\n-> set size UVB "
         "to 255");
-    ws.uvPos = 99;
-    panel.setText(field::kUvPos, "99");
+    ws.uvPos = kNoUvInRecord;
+    panel.setText(field::kUvPos, std::to_string(kNoUvInRecord));
     return true;
 }
 

@@ -5,11 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/unique_fd.h"
 
 namespace nimbrel::platform {
 
@@ -42,10 +43,7 @@ std::optional<std::uint64_t> fileSize(const std::string& path) {
 bool fileExists(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+    return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)).valid();
 }
 
 bool isRunnable(const std::string& path) { return fileExists(path) && ::access(path.c_str(), X_OK) == 0; }
@@ -57,14 +55,8 @@ constexpr std::size_t kSplitReadSize = std::size_t{8} << 20;
 constexpr std::size_t kSplitAlign = std::size_t{2} << 20;
 
 bool readRange(int fd, char* dest, std::size_t offset, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-        ssize_t n = ::pread(fd, dest + offset + got, size - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
+    const IoResult got = readAllAt(fd, dest + offset, size, static_cast<off_t>(offset));
+    return !got.failed() && got.bytes == size;
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void previewPackedBlock(const Workspace& ws, const ModelBuffer& model, Panel& pa
                         std::uint32_t count) {
     const PositionKind kind = positionKind(ws.vertexFormat);
     const std::uint64_t stride = positionSize(kind);
-    const CheckedBytes bytes{model, ws.bigEndian != 0};
+    const CheckedBytes bytes{model, ws.bigEndian};
     listHeadAndTail(panel, count, [&](std::uint32_t r) {
         Vec3 p = positionAt(bytes, start + r * stride, kind, true);
         panel.addResult(previewLine("", {p.x, p.y, p.z}, isNormLength(p) ? " NORM" : ""));
@@ -73,7 +73,7 @@ bool previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model, Pane
     const bool testsNorm = format != VertexFormat::ShortAll;
     const bool judgesUv = format != VertexFormat::Float;
     const std::uint64_t stride = ws.fvfSize;
-    const CheckedBytes bytes{model, ws.bigEndian != 0};
+    const CheckedBytes bytes{model, ws.bigEndian};
     bool suspectUV = true;
     listHeadAndTail(panel, count, [&](std::uint32_t r) {
         const std::uint64_t record = start + r * stride;
@@ -92,7 +92,7 @@ void previewUVBlock(const Workspace& ws, const ModelBuffer& model, Panel& panel,
                     std::uint32_t count, bool packed) {
     const UvPairKind kind = uvPairKind(ws.vertexFormat);
     const std::uint64_t stride = packed ? pairSize(kind) : ws.uvBlockSize;
-    const CheckedBytes bytes{model, ws.bigEndian != 0};
+    const CheckedBytes bytes{model, ws.bigEndian};
     bool suspectUV = true;
     auto listRecord = [&](std::uint32_t r) {
         UvPair uv = uvPairAt(bytes, start + r * stride, kind, pairSize(kind) / 2, ws.uvDivisor);

@@ -7,7 +7,6 @@ namespace nimbrel {
 
 namespace {
 
-constexpr std::uint8_t kPackedStride = 255;
 
 void writeUvBlock(const Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint64_t start,
                   std::uint32_t count, std::uint32_t stride, bool asVertices) {
@@ -47,7 +46,7 @@ void writeUVLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, s
 
 void writeUVMapLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t uvBlockStart,
                      std::uint32_t count, std::uint8_t stride) {
-    const std::uint32_t step = stride == kPackedStride ? pairSize(uvPairKind(ws.vertexFormat)) : stride;
+    const std::uint32_t step = stride == kPackedUvStride ? pairSize(uvPairKind(ws.vertexFormat)) : stride;
     writeUvBlock(ws, model, out, uvBlockStart, count, step, true);
 }
 

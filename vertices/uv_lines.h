@@ -15,8 +15,11 @@ namespace nimbrel {
 void writeUVLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t uvBlockStart,
                   std::uint32_t count, bool packed);
 
-/// Writes the same pairs as vertices "v u v 0.0" of the flat UV layout. A stride of 255
-/// means packed (the pair size); any other stride is the distance between records.
+/// The UV map stride of pairs packed one after the other.
+inline constexpr std::uint8_t kPackedUvStride = 255;
+
+/// Writes the same pairs as vertices "v u v 0.0" of the flat UV layout. A stride of
+/// kPackedUvStride means packed (the pair size); any other is the distance between records.
 void writeUVMapLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t uvBlockStart,
                      std::uint32_t count, std::uint8_t stride);
 

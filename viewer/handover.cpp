@@ -15,6 +15,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/unique_fd.h"
+
 namespace nimbrel {
 namespace {
 
@@ -33,11 +35,6 @@ std::int64_t nowMs() {
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return std::int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1000000;
 }
-
-struct SocketCloser {
-    int fd;
-    ~SocketCloser() { ::close(fd); }
-};
 
 } // namespace
 
@@ -67,9 +64,9 @@ std::optional<std::string> askRunningViewer(const std::string& socketPath,
     if (socketPath.size() >= sizeof address.sun_path) return std::nullopt;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
 
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return std::nullopt;
-    SocketCloser closer{fd};
+    const platform::UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket.valid()) return std::nullopt;
+    const int fd = socket.get();
     // A socket file left by a viewer that died refuses the connection: nobody listens.
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return std::nullopt;

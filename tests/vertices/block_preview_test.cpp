@@ -240,7 +240,7 @@ TEST(PreviewInterleavedBlock, FloatAndShortAllMembers) {
     EXPECT_EQ(out[20], "...");
     EXPECT_EQ(out[21], "next address: 0x14");
 
-    p.ws.uvPos = 99;
+    p.ws.uvPos = kNoUvInRecord;
     out = p.interleaved(0, 1);
     ASSERT_EQ(out.size(), 12u);
     EXPECT_EQ(out[1], "v 0.0 0.0 0.0 ");

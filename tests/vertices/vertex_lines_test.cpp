@@ -68,7 +68,7 @@ TEST(WriteVertexLines, FloatMemberInItsThreeUses) {
 TEST(WriteVertexLines, UvPos99WritesPositionsOnly) {
     Writer w;
     loadFloatRecords(w);
-    w.ws.uvPos = 99;
+    w.ws.uvPos = kNoUvInRecord;
     EXPECT_EQ(w.vertexLines(0x10, 2, true, false),
               "v 1.000000 -2.500000 0.250000\n"
               "v 3.000000 4.000000 5.000000\n"
