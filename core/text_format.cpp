@@ -8,12 +8,18 @@
 
 namespace nimbrel {
 
-namespace {
+namespace detail {
 
-constexpr char kDigitPairs[] =
+const char kDigitPairs[201] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
+
+}  // namespace detail
+
+namespace {
+
+using detail::kDigitPairs;
 
 // Below this magnitude x * 10^6 of a float is an exact integer-valued double.
 constexpr double kExactScaledLimit = 9007199254.0;
@@ -73,6 +79,8 @@ char* writeFixed6(char* out, double x) {
     // and rint rounds half to even as printf does. Anything else goes through to_chars,
     // which rounds the exact binary value as printf does.
     double mag = std::fabs(x);
+    if (mag < 4294967296.0 && static_cast<double>(static_cast<float>(x)) == x)
+        return writeFloatFixed6(out, static_cast<float>(x));
     if (mag < kExactScaledLimit && static_cast<double>(static_cast<float>(x)) == x) {
         auto scaled = static_cast<std::uint64_t>(std::nearbyint(mag * 1e6));
         if (std::signbit(x)) *out++ = '-';

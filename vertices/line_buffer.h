@@ -18,7 +18,7 @@ public:
         for (char c : text) *end_++ = c;
     }
     /// printf("%f") of a decoded single-precision value.
-    void addFixed6(float value) { end_ = writeFixed6(end_, value); }
+    void addFixed6(float value) { end_ = writeFloatFixed6(end_, value); }
     std::string_view view() const { return {text_, static_cast<std::size_t>(end_ - text_)}; }
     void clear() { end_ = text_; }
 

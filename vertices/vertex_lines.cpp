@@ -40,11 +40,11 @@ struct LineStyle {
 char* putPosition(char* o, const Vec3& p, char lead, bool blankAfter) {
     *o++ = lead;
     *o++ = ' ';
-    o = writeFixed6(o, p.x);
+    o = writeFloatFixed6(o, p.x);
     *o++ = ' ';
-    o = writeFixed6(o, p.y);
+    o = writeFloatFixed6(o, p.y);
     *o++ = ' ';
-    o = writeFixed6(o, p.z);
+    o = writeFloatFixed6(o, p.z);
     if (blankAfter) *o++ = ' ';
     *o++ = '\n';
     return o;
@@ -68,9 +68,9 @@ char* putRecord(char* o, const Bytes& bytes, const RecordLayout& layout, const L
         *o++ = 'v';
         *o++ = style.uvLead;
         *o++ = ' ';
-        o = writeFixed6(o, uv.u);
+        o = writeFloatFixed6(o, uv.u);
         *o++ = ' ';
-        o = writeFixed6(o, uv.v);
+        o = writeFloatFixed6(o, uv.v);
         *o++ = ' ';
         *o++ = style.uvTail;
         if (style.marksSuspectUv) {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace nimbrel {
 namespace {
@@ -46,6 +47,36 @@ TEST(TextFormat, FixedMatchesPrintfOnEveryKindOfFloat) {
                 ASSERT_EQ(fixed6(f), printfText("%f", f)) << f;
             }
         }
+}
+
+std::string floatFixed6(float v) {
+    char buf[kMaxNumberText];
+    return std::string(buf, writeFloatFixed6(buf, v));
+}
+
+TEST(TextFormat, FloatFixedMatchesPrintfOnTiesCarriesAndEveryExponent) {
+    std::vector<float> values;
+    auto withNeighbours = [&](float f) {
+        values.insert(values.end(), {f, std::nextafter(f, 0.0f), std::nextafter(f, 1e30f)});
+    };
+    // Odd multiples of 2^-7 have a 5 as their exact seventh and last decimal.
+    for (int k = 1; k < (1 << 17); k += 2) withNeighbours(static_cast<float>(k) / 128.0f);
+    for (float whole : {1024.0f, 65536.0f, 1048576.0f})
+        for (int k = 1; k < 128; k += 2) withNeighbours(whole + static_cast<float>(k) / 128.0f);
+    // Rounding up that carries into the integer part.
+    for (float whole : {0.0f, 1.0f, 9.0f, 99.0f, 999.0f, 9999.0f}) withNeighbours(whole + 0.9999995f);
+    // Every exponent field with its smallest, a middle and its largest mantissa.
+    for (std::uint32_t exponent = 0; exponent < 256; ++exponent)
+        for (std::uint32_t mantissa : {0u, 1u, 0x400000u, 0x7FFFFFu}) withNeighbours(floatFromBits(exponent << 23 | mantissa));
+    values.insert(values.end(), {std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+                                 std::numeric_limits<float>::infinity(), std::nanf(""), 4294967296.0f,
+                                 std::nextafter(4294967296.0f, 0.0f), 5e-7f, 4.9999997e-7f, 2.3841858e-7f});
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<std::uint32_t> any;
+    for (int i = 0; i < 100000; ++i) values.push_back(floatFromBits(any(rng)));
+    for (float v : values)
+        for (float f : {v, -v})
+            ASSERT_EQ(floatFixed6(f), printfText("%f", f)) << "bits " << std::hex << std::bit_cast<std::uint32_t>(f);
 }
 
 TEST(TextFormat, FixedHandlesSpecialValuesAsGlibcDoes) {
