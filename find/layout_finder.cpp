@@ -181,8 +181,11 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     std::vector<IndexBlock> kept;
     for (IndexBlock& b : blocks) {
         const bool inside = std::any_of(kept.begin(), kept.end(), [&](const IndexBlock& k) {
-            return b.start < k.byteEnd() && k.start < b.byteEnd() && k.triangles.size() >= 2 * b.triangles.size() &&
-                   k.measures.indexScore >= b.measures.indexScore;
+            const std::uint64_t overlap = std::min(b.byteEnd(), k.byteEnd()) > std::max<std::uint64_t>(b.start, k.start)
+                                              ? std::min(b.byteEnd(), k.byteEnd()) - std::max<std::uint64_t>(b.start, k.start)
+                                              : 0;
+            return 5 * overlap >= 4 * (b.byteEnd() - b.start) && k.triangles.size() > b.triangles.size() &&
+                   k.measures.indexScore + 0.02 >= b.measures.indexScore;
         });
         if (!inside) kept.push_back(std::move(b));
         if (kept.size() >= kMaxBlocks) break;

@@ -40,8 +40,9 @@ printf '0x4 594\nVb1\n20 12\n0x94C 120\n020000\n0x0 255\n' > word.vyp
 printf '0x4 24\nVb1\n20 12\n0x34 24\n021000\n0x0 255\n' > right_strip.vyp
 printf '0x4 24\nVb1\n20 12\n0x34 24\n020000\n0x0 255\n' > list.vyp
 check() {
-  "$BIN_DIR/nimbrel-cli" check "$@" > "check_$name.out" 2>&1
-  echo "exit $?" >> "check_$name.out"
+  # Whether a viewer is installed beside the programs is the build's, not the check's.
+  "$BIN_DIR/nimbrel-cli" check "$@" 2>&1 | grep -v '^message: mesh_viewer not found' > "check_$name.out"
+  echo "exit ${PIPESTATUS[0]}" >> "check_$name.out"
 }
 for name in right stride stride_past_end start byteorder missing; do check sheet.bin $name.vyp; done
 for name in right_dw word; do check sheet_dw.bin $name.vyp; done
