@@ -21,6 +21,7 @@ constexpr std::uint32_t kRecordSpread16 = 2048;  // widest range of the corners 
 constexpr std::uint32_t kRecordSpread32 = 1u << 16;
 constexpr std::uint64_t kMaxRecordGap = 128;      // bytes of other face data a record may hold
 constexpr std::uint64_t kRecordsToConfirm = 4;
+constexpr std::uint32_t kNeighbourFaces = 64;  // how far apart the corners of neighbouring faces lie
 // Record readings of plain lists and of vertex data abound; only a clear mesh counts.
 constexpr double kMinRecordScore = 0.6;
 // Below this an index block names too few of its vertices, or names them at random.
@@ -357,10 +358,12 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 return at.at(0);
             };
             // Three distinct values close together, the corners of one face.
-            auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi) {
+            // Files keep the odd face with a corner twice, so only the first must be clean.
+            auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi, bool distinct = true) {
                 if (byte + triple > model.size()) return false;
                 const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
-                if (a == b || b == c || a == c) return false;
+                if (distinct && (a == b || b == c || a == c)) return false;
+                if (a == b && b == c) return false;
                 lo = std::min({a, b, c});
                 hi = std::max({a, b, c});
                 return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
@@ -373,7 +376,7 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 // The values right after belong to the next face in a plain list, which the
                 // stream scan finds; here the record holds other bytes first.
                 std::uint32_t nlo = 0, nhi = 0;
-                if (face(p + triple, nlo, nhi) && std::max(hi, nhi) - std::min(lo, nlo) <= spread) continue;
+                if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
                 std::uint64_t stride = 0;
                 for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
                     bool all = true;
@@ -387,7 +390,7 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 IndexBlock block;
                 std::uint64_t q = p;
                 std::uint32_t blockLo = lo, blockHi = hi;
-                for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi); q += stride) {
+                for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi, false); q += stride) {
                     blockLo = std::min(blockLo, flo);
                     blockHi = std::max(blockHi, fhi);
                     block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
@@ -407,15 +410,22 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                     measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kSampleFaces,
                                                                                         block.triangles.size())),
                                    sample);
-                    if (sample.indexScore >= kMinRecordScore) {
+                    // Its first faces may name only part of the vertices: the sample
+                    // passes at the plain lists' bar, the whole block at the records' one.
+                    if (sample.indexScore >= kMinIndexScore) {
                         measureIndices(block.triangles, block.measures);
                         block.minIndex = block.measures.minIndex;
                         block.maxIndex = block.measures.maxIndex;
-                        if (block.measures.indexScore >= kMinRecordScore) blocks.push_back(std::move(block));
+                        if (block.measures.indexScore >= kMinRecordScore) {
+                            blocks.push_back(std::move(block));
+                            p = q - 1;
+                            continue;
+                        }
                     }
                 }
-                // The records read here are taken or judged no mesh under this reading.
-                p = q - 1;
+                // A few stray records before a true block spoil its score: the search goes
+                // on a record later, where it can start at the block itself.
+                p += stride - 1;
             }
         }
     return blocks;

@@ -363,14 +363,20 @@ private:
             formats = {{VertexFormat::ShortAll, UvPairKind::Word, 65536.0f},
                        {VertexFormat::ShortAll, UvPairKind::Word, 8192.0f}};
 
+        // Bytes of a normal read as UVs give smooth pairs too: a UV pair never lies inside
+        // a unit vector of the record.
+        std::vector<bool> inNormal(p.stride, false);
+        if (p.kind == PositionKind::Float)
+            for (std::uint32_t o = posSize; o + 12 <= p.stride; ++o)
+                if (looksLikeNormals(p, o))
+                    for (std::uint32_t k = o; k < o + 12; ++k) inNormal[k] = true;
         for (const Format& f : formats) {
             const std::uint32_t pair = pairSize(f.kind);
             const std::uint32_t vDelta = pair / 2;
             for (std::uint32_t u = posSize; u + pair <= p.stride && u <= 250; ++u) {
                 if (u == kNoUvInRecord) continue;
-                if (f.kind == UvPairKind::Float &&
-                    ((u >= 4 && u - 4 >= posSize && looksLikeNormals(p, u - 4)) || looksLikeNormals(p, u)))
-                    continue;
+                if (std::any_of(inNormal.begin() + u, inNormal.begin() + u + pair, [](bool b) { return b; })) continue;
+                if (f.kind == UvPairKind::Float && u >= 4 && u - 4 >= posSize && looksLikeNormals(p, u - 4)) continue;
                 const double score = uvScoreOf(p, [&](std::uint64_t id) {
                     return uvPairAt(bytes_, p.first + id * p.stride + u, f.kind, vDelta, f.divisor);
                 });
@@ -511,12 +517,19 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
         unsigned best = 0;
         for (std::uint64_t a = 0; a < 4 && best < kFloatyWords; ++a) {
             unsigned n = 0;
+            unsigned nonzero = 0;
             for (std::uint64_t w = 0; w < kRegionChunk / 4; ++w) {
                 const std::uint32_t bits = bytes.u32(c + a + 4 * w);
-                // Zero words count only half: a zero page is no vertex block.
-                if ((bits & 0x7FFFFFFF) != 0 && plausibleFloatBits(bits)) ++n;
+                // Zero words count only half: a zero page is no vertex block, but records
+                // hold many zeros (a UV at the origin, a flat axis).
+                if ((bits & 0x7FFFFFFF) == 0) {
+                    n += 1;
+                } else if (plausibleFloatBits(bits)) {
+                    n += 2;
+                    ++nonzero;
+                }
             }
-            best = std::max(best, n);
+            if (nonzero >= kFloatyWords / 2) best = std::max(best, n / 2);
         }
         if (best >= kFloatyWords) {
             if (!open) region.begin = c;
