@@ -21,6 +21,10 @@ constexpr std::uint32_t kRecordSpread16 = 2048;  // widest range of the corners 
 constexpr std::uint32_t kRecordSpread32 = 1u << 16;
 constexpr std::uint64_t kMaxRecordGap = 128;      // bytes of other face data a record may hold
 constexpr std::uint64_t kRecordsToConfirm = 4;
+constexpr unsigned kRecordRetries = 4;
+// Record chains abound in other data (a list read at an odd byte): each is judged on this
+// many faces before it is measured whole.
+constexpr std::uint64_t kRecordSampleFaces = 128;  // later starts tried on one rejected chain of records
 constexpr std::uint32_t kNeighbourFaces = 64;  // how far apart the corners of neighbouring faces lie
 // Record readings of plain lists and of vertex data abound; only a clear mesh counts.
 constexpr double kMinRecordScore = 0.6;
@@ -369,6 +373,8 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
             };
             std::uint64_t p = from;
+            std::uint64_t chainEnd = 0;
+            unsigned retries = 0;
             for (std::uint64_t n = 0; p < to; ++p, ++n) {
                 if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return blocks;
                 std::uint32_t lo = 0, hi = 0;
@@ -407,12 +413,15 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                     // Judged on a sample first: a long stretch of non-mesh records costs
                     // one sample, not one full measure per byte.
                     CandidateMeasures sample;
-                    measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kSampleFaces,
+                    measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kRecordSampleFaces,
                                                                                         block.triangles.size())),
                                    sample);
-                    // Its first faces may name only part of the vertices: the sample
-                    // passes at the plain lists' bar, the whole block at the records' one.
-                    if (sample.indexScore >= kMinIndexScore) {
+                    // The first faces name only part of the vertices, so the sample's
+                    // coverage says little: faces that share edges count as covering.
+                    const double coverage = sample.indexCoverage;
+                    const double prefixScore = sample.indexScore * (0.3 + 0.7 * std::max(coverage, sample.pairedEdgeShare)) /
+                                               (0.3 + 0.7 * coverage);
+                    if (prefixScore >= kMinIndexScore) {
                         measureIndices(block.triangles, block.measures);
                         block.minIndex = block.measures.minIndex;
                         block.maxIndex = block.measures.maxIndex;
@@ -424,7 +433,14 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                     }
                 }
                 // A few stray records before a true block spoil its score: the search goes
-                // on a record later, where it can start at the block itself.
+                // on a record later, where it can start at the block itself, a few times
+                // for one chain of records before it skips the chain.
+                if (q == chainEnd && ++retries >= kRecordRetries) {
+                    p = q - 1;
+                    continue;
+                }
+                if (q != chainEnd) retries = 0;
+                chainEnd = q;
                 p += stride - 1;
             }
         }

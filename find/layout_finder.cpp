@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kMinScore = 0.3;
 constexpr std::size_t kAlternativesPerBlock = 3;
+// Index blocks at least this clear are taken for indices when UVs are sought.
+constexpr double kClearIndexScore = 0.6;
 constexpr std::size_t kMaxBlocks = 4096;
 constexpr std::uint64_t kPartBytes = 1u << 20;
 constexpr auto kProgressInterval = std::chrono::milliseconds(20);
@@ -194,14 +196,29 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
 
     std::size_t regionCount = regions[0].size() + regions[1].size();
     runParallel(regionCount, threads, options, 0.4, 0.05, [&](std::size_t i) {
-        VertexRegion& r = i < regions[0].size() ? regions[0][i] : regions[1][i - regions[0].size()];
+        const bool big = i >= regions[0].size();
+        VertexRegion& r = big ? regions[1][i - regions[0].size()] : regions[0][i];
         estimateStrides(model, r);
+        findBoundaries(model, big, r);
     });
 
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> indexBytes;
+    for (const IndexBlock& b : blocks)
+        if (b.measures.indexScore >= kClearIndexScore) indexBytes.emplace_back(b.start, b.byteEnd());
+    // Joined into disjoint ranges in file order, for a binary search.
+    std::sort(indexBytes.begin(), indexBytes.end());
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> joined;
+    for (const auto& r : indexBytes) {
+        if (!joined.empty() && r.first <= joined.back().second)
+            joined.back().second = std::max(joined.back().second, r.second);
+        else
+            joined.push_back(r);
+    }
+    indexBytes = std::move(joined);
     std::vector<std::vector<LayoutCandidate>> found(blocks.size());
     runParallel(blocks.size(), threads, options, 0.45, 0.55, [&](std::size_t i) {
-        found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], kAlternativesPerBlock,
-                                   options.cancel);
+        found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], indexBytes,
+                                   kAlternativesPerBlock, options.cancel);
     });
     std::vector<LayoutCandidate> all;
     for (auto& f : found) all.insert(all.end(), f.begin(), f.end());

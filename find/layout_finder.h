@@ -35,6 +35,9 @@ struct CandidateMeasures {
     double unitLengthShare = 0;      ///< positions of length 1: normals read as positions
     double maxMagnitude = 0;         ///< largest absolute coordinate
     std::uint64_t outliers = 0;      ///< positions far beyond where the others lie
+    std::uint64_t neighbourPairs = 0; ///< triangle pairs sharing an edge that were compared
+    double foldedShare = 0;          ///< of those, pairs folded onto each other (sharper than 78 degrees)
+    double uvFoldedShare = 0;        ///< of those, pairs whose UV triangles overlap across the edge
     double indexScore = 0;           ///< 0..1, the index block alone
     double vertexScore = 0;          ///< 0..1, the decoded positions and triangles
     double uvScore = 0;              ///< 0..1; 0 where there are no UVs

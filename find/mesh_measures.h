@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "core/mesh.h"
 #include "find/layout_finder.h"
@@ -19,10 +20,27 @@ CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positio
                                    std::span<const std::array<float, 2>> uvs,
                                    std::span<const std::array<std::uint32_t, 3>> triangles);
 
+/// Two triangles sharing the edge p-q, with the corners a and b across it.
+struct NeighbourPair {
+    std::uint32_t p, q, a, b;
+};
+
+/// The neighbouring triangles among the first few thousand of a list: a list keeps the
+/// triangles of one patch close together, so that window holds most of its neighbours.
+std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32_t, 3>> triangles);
+
+/// neighbourPairs, foldedShare and uvFoldedShare of m over the given pairs, in 3D and, where
+/// uvs are given, in UV space.
+void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
+                  std::span<const NeighbourPair> neighbours, CandidateMeasures& m);
+
 /// The position and UV measures alone, with vertexScore and uvScore: the index part of m
 /// is left as it is, so a search over vertex layouts of one block measures its index once.
+/// neighbours, where given, are those of the caller's whole list (triangles may be a sample
+/// of it); otherwise they are taken from triangles.
 void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
-                     std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m);
+                     std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m,
+                     std::span<const NeighbourPair> neighbours = {});
 
 /// The index measures alone (coverage, repeats, paired edges) and indexScore.
 void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m);

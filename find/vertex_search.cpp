@@ -27,6 +27,13 @@ constexpr double kQuickNeedle = 0.05;        // triangle quality below which a s
 constexpr double kGoodEnough = 0.9;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
+constexpr std::size_t kQuickPairs = 32;  // neighbour pairs of the sampled fold check
+constexpr std::size_t kUvScanChecks = 1u << 18;  // UV block starts tried one by one
+constexpr std::size_t kUvRegions = 8;            // regions nearest the positions searched for UVs
+
+// The values are bounded where this is called, so the plain sum of squares neither
+// overflows nor needs std::hypot's care, which costs several times as much.
+double norm3(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
 
 bool plausibleFloatBits(std::uint32_t bits) {
     if ((bits & 0x7FFFFFFF) == 0) return true;
@@ -71,8 +78,9 @@ struct UvChoice {
 
 class BlockSearch {
 public:
-    BlockSearch(std::span<const std::uint8_t> model, const IndexBlock& block, const std::atomic<bool>* cancel)
-        : model_(model), block_(block), cancel_(cancel), bytes_{model, block.bigEndian} {
+    BlockSearch(std::span<const std::uint8_t> model, const IndexBlock& block,
+                std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes, const std::atomic<bool>* cancel)
+        : model_(model), block_(block), indexBytes_(indexBytes), cancel_(cancel), bytes_{model, block.bigEndian} {
         used_ = std::uint64_t{block.maxIndex} - block.minIndex + 1;
         const std::size_t step = std::max<std::size_t>(1, block.triangles.size() / kSampleTriangles);
         std::vector<std::uint32_t> ids;
@@ -96,10 +104,11 @@ public:
     // Blocks start near a region's ends, or a whole block of the same count away from
     // them (positions, normals and colours back to back). Every start near those anchors
     // is judged on a few sampled triangles; the best few are decoded in full.
-    void searchRegion(std::uint64_t begin, std::uint64_t end, std::span<const std::uint8_t> strides,
-                      std::initializer_list<PositionKind> kinds) {
+    void searchRegion(const VertexRegion& region, std::initializer_list<PositionKind> kinds) {
+        const std::uint64_t begin = region.begin;
+        const std::uint64_t end = region.end;
         for (PositionKind kind : kinds)
-            for (std::uint8_t stride : strides) {
+            for (std::uint8_t stride : region.strides) {
                 if (stride < positionSize(kind)) continue;
                 const std::uint64_t span = (used_ - 1) * stride + positionSize(kind);
                 // A region starts at the first whole chunk of its kind, and zero words (a
@@ -120,6 +129,11 @@ public:
                 for (std::uint64_t a : anchors)
                     for (std::int64_t shift = -reach; shift < reach; ++shift)
                         if (std::int64_t(a) + shift >= 0) starts.push_back(std::uint64_t(std::int64_t(a) + shift));
+                // A block begins or ends right where a block of normals does.
+                for (std::uint64_t b : region.boundaries) {
+                    if (b + span <= end + kRegionChunk) starts.push_back(b);
+                    if (b >= lo + used_ * stride) starts.push_back(b - used_ * stride);
+                }
                 std::sort(starts.begin(), starts.end());
                 starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
                 shortlist_.clear();
@@ -134,8 +148,11 @@ public:
                     const double r = quickRatio(kind, stride, first, sample_.size(), &bad);
                     // Fewest bad triangles first; among equals, the edge ratio nearest what
                     // real meshes have (far shorter edges come from a sample mixing blocks).
+                    // Thin parts of a real mesh make needles too, but never fold its
+                    // neighbouring faces onto each other.
                     if (r <= kQuickLimit)
-                        shortlist_.push_back({bad + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
+                        shortlist_.push_back(
+                            {bad + quickFolded(kind, stride, first) + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
                 }
                 std::sort(shortlist_.begin(), shortlist_.end());
                 if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
@@ -204,11 +221,11 @@ private:
                     hi[a] = std::max(hi[a], c[a]);
                 }
             }
-            edges[count++] = std::hypot(double{v[0].x} - v[1].x, double{v[0].y} - v[1].y, double{v[0].z} - v[1].z);
-            edges[count++] = std::hypot(double{v[2].x} - v[1].x, double{v[2].y} - v[1].y, double{v[2].z} - v[1].z);
+            edges[count++] = norm3(double{v[0].x} - v[1].x, double{v[0].y} - v[1].y, double{v[0].z} - v[1].z);
+            edges[count++] = norm3(double{v[2].x} - v[1].x, double{v[2].y} - v[1].y, double{v[2].z} - v[1].z);
         }
         if (count == 0) return false;
-        const double diagonal = std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
+        const double diagonal = norm3(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
         if (!(diagonal > 1e-6)) return false;
         std::nth_element(edges, edges + count / 2, edges + count);
         // The box of a few triangles is far smaller than the mesh's, so the bound is loose.
@@ -242,7 +259,7 @@ private:
             std::nth_element(axis.begin(), high, axis.end());
             range[k] = (double{*high} - l) / 0.8;
         }
-        const double diagonal = std::hypot(range[0], range[1], range[2]);
+        const double diagonal = norm3(range[0], range[1], range[2]);
         if (!(diagonal > 1e-6)) return INFINITY;
         std::vector<double>& edges = quickEdges_;
         edges.clear();
@@ -255,13 +272,13 @@ private:
             const Vec3 c = positionOf(kind, stride, first, t[2] - block_.minIndex);
             const double ab[3] = {double{b.x} - a.x, double{b.y} - a.y, double{b.z} - a.z};
             const double ac[3] = {double{c.x} - a.x, double{c.y} - a.y, double{c.z} - a.z};
-            const double e1 = std::hypot(ab[0], ab[1], ab[2]);
-            const double e2 = std::hypot(double{c.x} - b.x, double{c.y} - b.y, double{c.z} - b.z);
+            const double e1 = norm3(ab[0], ab[1], ab[2]);
+            const double e2 = norm3(double{c.x} - b.x, double{c.y} - b.y, double{c.z} - b.z);
             edges.push_back(e1);
             edges.push_back(e2);
             if (badShare) {
-                const double e3 = std::hypot(ac[0], ac[1], ac[2]);
-                const double area = 0.5 * std::hypot(ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
+                const double e3 = norm3(ac[0], ac[1], ac[2]);
+                const double area = 0.5 * norm3(ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
                                                      ab[0] * ac[1] - ab[1] * ac[0]);
                 const double squares = e1 * e1 + e2 * e2 + e3 * e3;
                 if (!(squares > 0) || 4 * std::sqrt(3.0) * area / squares < kQuickNeedle) ++bad;
@@ -274,6 +291,26 @@ private:
         return *mid / diagonal * std::sqrt(static_cast<double>(block_.triangles.size()));
     }
 
+    // The folded share of a few neighbour pairs spread over the block, as the full measure
+    // takes it; 0 where the block has too few.
+    double quickFolded(PositionKind kind, std::uint32_t stride, std::uint64_t first) const {
+        const auto pairs = neighbours();
+        if (pairs.size() < kQuickPairs / 4) return 0;
+        const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
+        quickPositions_.clear();
+        quickPairs_.clear();
+        for (std::size_t i = 0; i < pairs.size() && quickPairs_.size() < kQuickPairs; i += step) {
+            const NeighbourPair& pair = pairs[i];
+            const auto base = static_cast<std::uint32_t>(quickPositions_.size());
+            for (std::uint32_t v : {pair.p, pair.q, pair.a, pair.b})
+                quickPositions_.push_back(arr(positionOf(kind, stride, first, v)));
+            quickPairs_.push_back({base, base + 1, base + 2, base + 3});
+        }
+        CandidateMeasures m;
+        measureFolds(quickPositions_, {}, quickPairs_, m);
+        return m.foldedShare;
+    }
+
     void tryStart(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
         for (const PositionChoice& c : choices_)
             if (c.kind == kind && c.stride == stride && c.first == first) return;
@@ -281,14 +318,14 @@ private:
         PositionChoice choice{kind, stride, first, 0, {}, {}};
         choice.positions.reserve(used_);
         for (std::uint64_t id = 0; id < used_; ++id) choice.positions.push_back(arr(positionOf(kind, stride, first, id)));
-        if (local_.empty()) {
-            local_ = block_.triangles;
-            for (auto& t : local_)
-                for (auto& v : t) v -= block_.minIndex;
-        }
         choice.measures = block_.measures;
-        measureGeometry(choice.positions, {}, local_, choice.measures);
+        measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
         choice.vertexScore = choice.measures.vertexScore;
+        // Positions read across a normal (the last coordinates and the normal's first)
+        // still make a surface, squashed: a true position never shares bytes with one.
+        if (kind == PositionKind::Float)
+            for (std::uint32_t o = 4; o < 12; o += 4)
+                if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
         if (choice.vertexScore <= 0.05) return;
         choices_.push_back(std::move(choice));
         std::sort(choices_.begin(), choices_.end(),
@@ -315,8 +352,23 @@ private:
             uvs[id] = {uv.u, uv.v};
         }
         CandidateMeasures m;
-        measureGeometry(p.positions, uvs, uvSample(), m);
+        measureGeometry(p.positions, uvs, uvSample(), m, neighbours());
         return m.uvScore;
+    }
+
+    // The block's triangles numbered from its smallest index, as the decoded records are.
+    std::span<const std::array<std::uint32_t, 3>> local() const {
+        if (local_.empty()) {
+            local_ = block_.triangles;
+            for (auto& t : local_)
+                for (auto& v : t) v -= block_.minIndex;
+        }
+        return local_;
+    }
+
+    std::span<const NeighbourPair> neighbours() const {
+        if (neighbours_.empty()) neighbours_ = neighbourPairs(local());
+        return neighbours_;
     }
 
     std::span<const std::array<std::uint32_t, 3>> uvSample() const {
@@ -338,12 +390,12 @@ private:
         std::uint64_t seen = 0;
         for (std::uint64_t id = 0; id < used_; id += step, ++seen) {
             const Vec3 n = positionAt(bytes_, p.first + id * p.stride + offset, PositionKind::Float, true);
-            if (std::fabs(std::hypot(n.x, n.y, n.z) - 1.0f) < 0.01f) ++unit;
+            if (std::fabs(norm3(n.x, n.y, n.z) - 1.0f) < 0.01f) ++unit;
         }
         return unit * 10 >= seen * 9;
     }
 
-    UvChoice bestUv(const PositionChoice& p, std::span<const VertexRegion> regions) const {
+    UvChoice bestUv(const PositionChoice& p, std::span<const VertexRegion> allRegions) const {
         UvChoice best;
         const std::uint32_t posSize = positionSize(p.kind);
         struct Format {
@@ -367,7 +419,7 @@ private:
         // a unit vector of the record.
         std::vector<bool> inNormal(p.stride, false);
         if (p.kind == PositionKind::Float)
-            for (std::uint32_t o = posSize; o + 12 <= p.stride; ++o)
+            for (std::uint32_t o = 1; o + 12 <= p.stride; ++o)
                 if (looksLikeNormals(p, o))
                     for (std::uint32_t k = o; k < o + 12; ++k) inNormal[k] = true;
         for (const Format& f : formats) {
@@ -383,8 +435,18 @@ private:
                 if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, f.divisor, score};
             }
         }
-        // Packed positions may have their UVs in a packed block of their own.
+        // Packed positions may have their UVs in a packed block of their own, in one of
+        // the regions nearest the positions that can hold it.
         if (p.stride == posSize && best.score < kUvAccept) {
+            std::vector<VertexRegion> regions;
+            for (const VertexRegion& r : allRegions)
+                if (r.end - r.begin >= used_ * pairSize(formats.front().kind)) regions.push_back(r);
+            const auto away = [&](const VertexRegion& r) {
+                return r.end <= p.first ? p.first - r.end : r.begin > p.first ? r.begin - p.first : 0;
+            };
+            std::stable_sort(regions.begin(), regions.end(),
+                             [&](const VertexRegion& a, const VertexRegion& b) { return away(a) < away(b); });
+            if (regions.size() > kUvRegions) regions.resize(kUvRegions);
             for (const Format& f : formats) {
                 const std::uint32_t pair = pairSize(f.kind);
                 std::vector<std::uint64_t> starts;
@@ -399,14 +461,21 @@ private:
                     for (std::uint64_t j = 1; j < 6; ++j)
                         if (r.end - r.begin >= j * pairBytes) starts.push_back(r.end - j * pairBytes);
                 }
-                for (std::uint64_t s : starts) {
-                    if (s + pairBytes > model_.size()) continue;
-                    if (s < p.first + blockBytes && p.first < s + pairBytes) continue;
-                    if (s < block_.byteEnd() && block_.start < s + pairBytes) continue;
-                    const double score = uvScoreOf(p, [&](std::uint64_t id) {
-                        return uvPairAt(bytes_, s + id * pair, f.kind, pair / 2, f.divisor);
-                    });
-                    if (score > best.score + 0.02) best = {UvLocation::SeparateBlock, f.format, kNoUvInRecord, s, f.divisor, score};
+                for (std::uint64_t s : starts) trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
+            }
+            // Blocks written back to back put the UVs after any other block: every start
+            // in the regions nearby, judged first on a few neighbour pairs.
+            if (best.score < kUvAccept) {
+                const Format& f = formats.front();
+                std::size_t checks = 0;
+                for (const VertexRegion& r : regions) {
+                    std::uint64_t s = r.begin + (p.first + 4 - r.begin % 4) % 4;
+                    for (; s + used_ * pairSize(f.kind) <= r.end && checks < kUvScanChecks; s += 4, ++checks) {
+                        if (!quickUvs(f.kind, f.divisor, s)) continue;
+                        trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
+                        if (best.score >= kGoodEnough) break;
+                    }
+                    if (best.score >= kGoodEnough || checks >= kUvScanChecks) break;
                 }
             }
         }
@@ -418,6 +487,54 @@ private:
             return none;
         }
         return best;
+    }
+
+    bool overlapsIndices(std::uint64_t begin, std::uint64_t end) const {
+        if (begin < block_.byteEnd() && block_.start < end) return true;
+        auto after = std::upper_bound(indexBytes_.begin(), indexBytes_.end(), std::pair{end, std::uint64_t{0}});
+        return after != indexBytes_.begin() && std::prev(after)->second > begin;
+    }
+
+    // A packed block of UV pairs from s, one pair per record from the smallest index on.
+    void trySeparateUvs(const PositionChoice& p, VertexFormat format, UvPairKind kind, float divisor, std::uint64_t s,
+                        UvChoice& best) const {
+        const std::uint32_t pair = pairSize(kind);
+        const std::uint64_t bytes = used_ * pair;
+        if (s + bytes > model_.size()) return;
+        if (s < p.first + used_ * p.stride && p.first < s + bytes) return;
+        if (overlapsIndices(s, s + bytes)) return;
+        const double score =
+            uvScoreOf(p, [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
+        if (score > best.score + 0.02) best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, divisor, score};
+    }
+
+    // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
+    bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s) const {
+        const std::uint32_t pair = pairSize(kind);
+        const auto at = [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); };
+        float lo = INFINITY, hi = -INFINITY;
+        for (std::size_t n = 0; n < 3 && n < sampleIds_.size(); ++n) {
+            const UvPair uv = at(sampleIds_[n]);
+            if (!(std::fabs(uv.u) <= 64 && std::fabs(uv.v) <= 64)) return false;
+            lo = std::min({lo, uv.u, uv.v});
+            hi = std::max({hi, uv.u, uv.v});
+        }
+        if (!(hi - lo > 1e-4f)) return false;
+        const auto pairs = neighbours();
+        const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
+        std::size_t compared = 0, folded = 0;
+        for (std::size_t i = 0; i < pairs.size() && compared < kQuickPairs; i += step) {
+            const NeighbourPair& n = pairs[i];
+            const UvPair a = at(n.p), b = at(n.q), c = at(n.a), d = at(n.b);
+            const double eu = double{b.u} - a.u, ev = double{b.v} - a.v;
+            const double ca = eu * (double{c.v} - a.v) - ev * (double{c.u} - a.u);
+            const double cb = eu * (double{d.v} - a.v) - ev * (double{d.u} - a.u);
+            if (!std::isfinite(ca) || !std::isfinite(cb)) return false;
+            if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
+            ++compared;
+            if ((ca > 0) == (cb > 0) && ++folded > kQuickPairs / 8) return false;
+        }
+        return compared >= kQuickPairs / 4;
     }
 
     bool settingsFor(const PositionChoice& p, const UvChoice& uv, LayoutSettings& s) const {
@@ -483,6 +600,7 @@ private:
 
     std::span<const std::uint8_t> model_;
     const IndexBlock& block_;
+    std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes_;  ///< disjoint, in file order
     const std::atomic<bool>* cancel_;
     SpanBytes bytes_;
     std::uint64_t used_ = 0;
@@ -495,7 +613,10 @@ private:
     std::vector<std::pair<double, std::uint64_t>> shortlist_;
     std::size_t fullChecks_ = 0;
     std::size_t quickChecks_ = 0;
-    std::vector<std::array<std::uint32_t, 3>> local_;
+    mutable std::vector<std::array<std::uint32_t, 3>> local_;
+    mutable std::vector<NeighbourPair> neighbours_;
+    mutable std::vector<std::array<float, 3>> quickPositions_;
+    mutable std::vector<NeighbourPair> quickPairs_;
 };
 
 std::uint64_t distance(const VertexRegion& r, const IndexBlock& b) {
@@ -582,10 +703,54 @@ void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region) 
     }
 }
 
+void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region) {
+    constexpr std::uint32_t kMinRun = 16;  // unit vectors in a row
+    constexpr std::size_t kMaxBoundaries = 256;
+    // A component of a unit vector is at most 1: its bits are at most those of 1.01.
+    constexpr std::uint32_t kBelowOne = 0x3F8147AE;
+    const SpanBytes bytes{model, bigEndian};
+    const std::uint64_t end = std::min<std::uint64_t>(region.end, model.size());
+    struct Run {
+        std::uint64_t begin, end;
+    };
+    std::vector<Run> runs;
+    std::array<std::uint32_t, 12> length{};
+    const auto unit = [&](std::uint64_t o) {
+        const std::uint32_t x = bytes.u32(o), y = bytes.u32(o + 4), z = bytes.u32(o + 8);
+        if ((x & 0x7FFFFFFF) > kBelowOne || (y & 0x7FFFFFFF) > kBelowOne || (z & 0x7FFFFFFF) > kBelowOne) return false;
+        const Vec3 v = positionAt(bytes, o, PositionKind::Float, true);
+        return std::fabs(double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z - 1) < 0.02;
+    };
+    for (std::uint64_t o = region.begin; o + 12 <= end + 12; ++o) {
+        std::uint32_t& run = length[(o - region.begin) % 12];
+        if (o + 12 <= end && unit(o)) {
+            ++run;
+            continue;
+        }
+        if (run >= kMinRun) runs.push_back({o - 12 * std::uint64_t{run}, o});
+        run = 0;
+    }
+    // Inside a block of normals the bytes read a word or two later are often near unit
+    // length too: of overlapping runs the longest stands.
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.end - a.begin > b.end - b.begin; });
+    std::vector<Run> kept;
+    for (const Run& r : runs) {
+        if (kept.size() * 2 >= kMaxBoundaries) break;
+        const bool overlaps = std::any_of(kept.begin(), kept.end(), [&](const Run& k) {
+            return r.begin < k.end && k.begin < r.end;
+        });
+        if (!overlaps) kept.push_back(r);
+    }
+    region.boundaries.clear();
+    for (const Run& r : kept) region.boundaries.insert(region.boundaries.end(), {r.begin, r.end});
+    std::sort(region.boundaries.begin(), region.boundaries.end());
+}
+
 std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
-                                             std::span<const VertexRegion> floatRegions, std::size_t keep,
-                                             const std::atomic<bool>* cancel) {
-    BlockSearch search(model, block, cancel);
+                                             std::span<const VertexRegion> floatRegions,
+                                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
+                                             std::size_t keep, const std::atomic<bool>* cancel) {
+    BlockSearch search(model, block, indexBytes, cancel);
     // Float-looking stretches inside the index block are its own values: regions are cut
     // where the block lies.
     std::vector<VertexRegion> near;
@@ -594,28 +759,27 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
             near.push_back(r);
             continue;
         }
-        if (r.begin + 64 <= block.start) near.push_back({r.begin, block.start, r.strides});
-        if (block.byteEnd() + 64 <= r.end) near.push_back({block.byteEnd(), r.end, r.strides});
+        if (r.begin + 64 <= block.start) near.push_back({r.begin, block.start, r.strides, r.boundaries});
+        if (block.byteEnd() + 64 <= r.end) near.push_back({block.byteEnd(), r.end, r.strides, r.boundaries});
     }
     std::stable_sort(near.begin(), near.end(), [&](const VertexRegion& a, const VertexRegion& b) {
         return distance(a, block) < distance(b, block);
     });
     for (const VertexRegion& r : near) {
         if (search.stopped() || search.goodEnough()) break;
-        search.searchRegion(r.begin, r.end, r.strides, {PositionKind::Float});
+        search.searchRegion(r, {PositionKind::Float});
     }
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them.
     if (!search.goodEnough() && !search.stopped()) {
         const std::uint64_t reach = kNeighbourhood + search.used() * 64;
-        VertexRegion after{block.byteEnd(), std::min<std::uint64_t>(model.size(), block.byteEnd() + reach), {}};
-        VertexRegion before{block.start > reach ? block.start - reach : 0, block.start, {}};
+        VertexRegion after{block.byteEnd(), std::min<std::uint64_t>(model.size(), block.byteEnd() + reach), {}, {}};
+        VertexRegion before{block.start > reach ? block.start - reach : 0, block.start, {}, {}};
         for (VertexRegion* r : {&after, &before}) {
             estimateStrides(model, *r);
-            search.searchRegion(r->begin, r->end, r->strides, {PositionKind::Half, PositionKind::Short});
+            search.searchRegion(*r, {PositionKind::Half, PositionKind::Short});
         }
     }
-    if (near.size() > 8) near.resize(8);
     return search.candidates(keep, near);
 }
 

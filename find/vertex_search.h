@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "find/index_blocks.h"
@@ -16,6 +17,9 @@ struct VertexRegion {
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
     std::vector<std::uint8_t> strides;
+    /// Where a packed block of unit vectors (normals) begins or ends: formats write
+    /// their blocks back to back, so the next block starts where one ends.
+    std::vector<std::uint64_t> boundaries;
 };
 
 /// Stretches where 4-byte words in the given byte order read as plausible floats, in
@@ -26,10 +30,15 @@ std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions);
 /// Fills a region's strides from how its bytes repeat.
 void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region);
 
+/// Fills a region's boundaries from the packed unit-vector blocks it holds.
+void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region);
+
 /// Complete layouts for one index block: the vertex records it names and their UVs,
 /// at most keep of them, best first.
+/// indexBytes are the byte ranges of the file's clear index blocks, which hold no UVs.
 std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
-                                             std::span<const VertexRegion> floatRegions, std::size_t keep,
-                                             const std::atomic<bool>* cancel);
+                                             std::span<const VertexRegion> floatRegions,
+                                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
+                                             std::size_t keep, const std::atomic<bool>* cancel);
 
 }  // namespace nimbrel
