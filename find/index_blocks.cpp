@@ -349,7 +349,9 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 }
 
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
-                                        std::uint64_t minTriangles, const std::atomic<bool>* cancel) {
+                                        std::uint64_t minTriangles,
+                                        std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                                        const std::atomic<bool>* cancel) {
     std::vector<IndexBlock> blocks;
     to = std::min<std::uint64_t>(to, model.size());
     for (std::uint8_t size : {std::uint8_t{2}, std::uint8_t{4}})
@@ -373,10 +375,19 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
             };
             std::uint64_t p = from;
-            std::uint64_t chainEnd = 0;
-            unsigned retries = 0;
+            struct Chain {
+                std::uint64_t stride = 0, end = 0;
+                unsigned retries = 0;
+            } rejected;
+            auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
+                                             [](const auto& a, const auto& b) { return a.second <= b.first; });
             for (std::uint64_t n = 0; p < to; ++p, ++n) {
                 if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return blocks;
+                while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
+                if (nextSkip != skip.end() && nextSkip->first <= p) {
+                    p = nextSkip->second - 1;
+                    continue;
+                }
                 std::uint32_t lo = 0, hi = 0;
                 if (!face(p, lo, hi)) continue;
                 // The values right after belong to the next face in a plain list, which the
@@ -393,6 +404,9 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                     if (all) stride = r;
                 }
                 if (!stride) continue;
+                if (stride == rejected.stride && p < rejected.end && (rejected.end - p) % stride == 0 &&
+                    ++rejected.retries > kRecordRetries)
+                    continue;
                 IndexBlock block;
                 std::uint64_t q = p;
                 std::uint32_t blockLo = lo, blockHi = hi;
@@ -432,16 +446,9 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                         }
                     }
                 }
-                // A few stray records before a true block spoil its score: the search goes
-                // on a record later, where it can start at the block itself, a few times
-                // for one chain of records before it skips the chain.
-                if (q == chainEnd && ++retries >= kRecordRetries) {
-                    p = q - 1;
-                    continue;
-                }
-                if (q != chainEnd) retries = 0;
-                chainEnd = q;
-                p += stride - 1;
+                // A few stray records before a true block spoil its score, so a later
+                // record of a rejected chain may start a block, a few times for one chain.
+                if (!(stride == rejected.stride && q == rejected.end)) rejected = {stride, q, 0};
             }
         }
     return blocks;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "find/layout_finder.h"
@@ -50,7 +51,10 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 
 /// Blocks of face records in [from, to): the corners of each face followed by other bytes
 /// of a fixed size (a PLY count byte and per-face properties, flags, a face normal).
+/// No block starts inside the skip ranges (disjoint, in file order): plain lists found before.
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
-                                        std::uint64_t minTriangles, const std::atomic<bool>* cancel);
+                                        std::uint64_t minTriangles,
+                                        std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                                        const std::atomic<bool>* cancel);
 
 }  // namespace nimbrel

@@ -124,6 +124,23 @@ std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t 
     return out;
 }
 
+// The byte ranges of the clear index blocks, joined into disjoint ranges in file order
+// for a binary search.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::vector<IndexBlock>& blocks) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
+    for (const IndexBlock& b : blocks)
+        if (b.measures.indexScore >= kClearIndexScore) ranges.emplace_back(b.start, b.byteEnd());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> joined;
+    for (const auto& r : ranges) {
+        if (!joined.empty() && r.first <= joined.back().second)
+            joined.back().second = std::max(joined.back().second, r.second);
+        else
+            joined.push_back(r);
+    }
+    return joined;
+}
+
 }  // namespace
 
 std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, const FindOptions& options) {
@@ -136,11 +153,10 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     std::vector<std::vector<IndexBlock>> partRecords(parts);
     std::vector<std::vector<VertexRegion>> partRegions[2] = {std::vector<std::vector<VertexRegion>>(parts),
                                                              std::vector<std::vector<VertexRegion>>(parts)};
-    runParallel(parts, threads, options, 0.0, 0.3, [&](std::size_t i) {
+    runParallel(parts, threads, options, 0.0, 0.2, [&](std::size_t i) {
         const std::uint64_t from = i * kPartBytes;
         const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
         partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
-        partRecords[i] = scanFaceRecords(model, from, to, options.minTriangles, options.cancel);
         for (int e = 0; e < 2; ++e) partRegions[e][i] = scanFloatRegions(model, e == 1, from, to);
     });
     std::vector<IndexRun> runs;
@@ -155,12 +171,20 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     if (cancelled(options)) return {};
 
     std::vector<std::vector<IndexBlock>> runBlocks(runs.size());
-    runParallel(runs.size(), threads, options, 0.3, 0.1,
+    runParallel(runs.size(), threads, options, 0.2, 0.1,
                 [&](std::size_t i) { runBlocks[i] = resolveRun(model, runs[i], options.minTriangles); });
     std::vector<IndexBlock> blocks;
     for (auto& b : runBlocks)
         for (auto& block : b) blocks.push_back(std::move(block));
     runBlocks.clear();
+    const auto listBytes = clearIndexBytes(blocks);
+    // A plain list read as records makes long chains of misread faces: record blocks are
+    // sought outside the lists found.
+    runParallel(parts, threads, options, 0.3, 0.1, [&](std::size_t i) {
+        const std::uint64_t from = i * kPartBytes;
+        const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
+        partRecords[i] = scanFaceRecords(model, from, to, options.minTriangles, listBytes, options.cancel);
+    });
     // A record block that runs past its part is found again from inside by the next part.
     for (std::size_t i = 0; i < parts; ++i)
         for (auto& block : partRecords[i]) {
@@ -202,19 +226,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
         findBoundaries(model, big, r);
     });
 
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> indexBytes;
-    for (const IndexBlock& b : blocks)
-        if (b.measures.indexScore >= kClearIndexScore) indexBytes.emplace_back(b.start, b.byteEnd());
-    // Joined into disjoint ranges in file order, for a binary search.
-    std::sort(indexBytes.begin(), indexBytes.end());
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> joined;
-    for (const auto& r : indexBytes) {
-        if (!joined.empty() && r.first <= joined.back().second)
-            joined.back().second = std::max(joined.back().second, r.second);
-        else
-            joined.push_back(r);
-    }
-    indexBytes = std::move(joined);
+    const auto indexBytes = clearIndexBytes(blocks);
     std::vector<std::vector<LayoutCandidate>> found(blocks.size());
     runParallel(blocks.size(), threads, options, 0.45, 0.55, [&](std::size_t i) {
         found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], indexBytes,

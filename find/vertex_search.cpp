@@ -631,28 +631,48 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
                                            std::uint64_t to) {
     std::vector<VertexRegion> regions;
     const SpanBytes bytes{model, bigEndian};
-    bool open = false;
-    VertexRegion region;
-    std::uint64_t c = from / kRegionChunk * kRegionChunk;
-    for (; c < to && c + kRegionChunk + 4 <= model.size(); c += kRegionChunk) {
-        unsigned best = 0;
-        for (std::uint64_t a = 0; a < 4 && best < kFloatyWords; ++a) {
-            unsigned n = 0;
-            unsigned nonzero = 0;
+    const std::uint64_t first = from / kRegionChunk * kRegionChunk;
+    // Per chunk and word alignment: plausible words counted twice, zero words once, and
+    // the nonzero plausible ones apart.
+    struct Count {
+        std::uint16_t weight = 0, nonzero = 0;
+    };
+    std::vector<std::array<Count, 4>> counts;
+    for (std::uint64_t c = first; c < to && c + kRegionChunk + 4 <= model.size(); c += kRegionChunk) {
+        auto& chunk = counts.emplace_back();
+        for (std::uint64_t a = 0; a < 4; ++a)
             for (std::uint64_t w = 0; w < kRegionChunk / 4; ++w) {
                 const std::uint32_t bits = bytes.u32(c + a + 4 * w);
                 // Zero words count only half: a zero page is no vertex block, but records
                 // hold many zeros (a UV at the origin, a flat axis).
                 if ((bits & 0x7FFFFFFF) == 0) {
-                    n += 1;
+                    chunk[a].weight += 1;
                 } else if (plausibleFloatBits(bits)) {
-                    n += 2;
-                    ++nonzero;
+                    chunk[a].weight += 2;
+                    ++chunk[a].nonzero;
                 }
             }
-            if (nonzero >= kFloatyWords / 2) best = std::max(best, n / 2);
+    }
+    const auto floaty = [&](std::size_t k) {
+        for (std::size_t a = 0; a < 4; ++a) {
+            if (counts[k][a].nonzero >= kFloatyWords / 2 && counts[k][a].weight / 2 >= kFloatyWords) return true;
+            // Records that mix floats with other bytes (colours, bone numbers) fall short in
+            // one chunk: over four, two words in five still stand far above chance.
+            unsigned weight = 0, nonzero = 0;
+            for (std::size_t n = k > 0 ? k - 1 : 0; n < std::min(counts.size(), k + 3); ++n) {
+                weight += counts[n][a].weight;
+                nonzero += counts[n][a].nonzero;
+            }
+            constexpr unsigned kWords = 4 * kRegionChunk / 4;
+            if (nonzero >= kFloatyWords && weight * 5 >= 2 * 2 * kWords) return true;
         }
-        if (best >= kFloatyWords) {
+        return false;
+    };
+    bool open = false;
+    VertexRegion region;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        const std::uint64_t c = first + k * kRegionChunk;
+        if (floaty(k)) {
             if (!open) region.begin = c;
             open = true;
             region.end = c + kRegionChunk;
@@ -670,7 +690,9 @@ std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions) {
               [](const VertexRegion& a, const VertexRegion& b) { return a.begin < b.begin; });
     std::vector<VertexRegion> joined;
     for (VertexRegion& r : regions) {
-        if (!joined.empty() && r.begin <= joined.back().end) {
+        // A chunk or two that fall short (the ends of a scan part, whose window is cut)
+        // do not split a block.
+        if (!joined.empty() && r.begin <= joined.back().end + 2 * kRegionChunk) {
             joined.back().end = std::max(joined.back().end, r.end);
             continue;
         }
