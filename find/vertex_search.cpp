@@ -29,7 +29,14 @@ constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
 constexpr std::size_t kQuickPairs = 32;  // neighbour pairs of the sampled fold check
 constexpr std::size_t kUvScanChecks = 1u << 18;  // UV block starts tried one by one
-constexpr std::size_t kUvRegions = 8;            // regions nearest the positions searched for UVs
+constexpr std::size_t kUvRegions = 8;
+// A reading a few bytes off takes its first or last record from the bytes beside the
+// block: that record's edges run this many times longer than its neighbours' edge, and
+// the reading loses this share of its score to the one that starts right.
+constexpr double kStrayRatio = 3.0;
+constexpr double kStrayEnd = 0.97;
+constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
+constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts            // regions nearest the positions searched for UVs
 
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
@@ -136,28 +143,68 @@ public:
                 }
                 std::sort(starts.begin(), starts.end());
                 starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
-                shortlist_.clear();
-                for (std::uint64_t first : starts) {
-                    if (first + span > model_.size()) continue;
-                    // Records never share bytes with the indices that name them.
-                    if (first < block_.byteEnd() && block_.start < first + span) continue;
-                    if (stopped()) return;
-                    ++quickChecks_;
-                    if (!roughlyPlausible(kind, stride, first)) continue;
-                    double bad = 1;
-                    const double r = quickRatio(kind, stride, first, sample_.size(), &bad);
-                    // Fewest bad triangles first; among equals, the edge ratio nearest what
-                    // real meshes have (far shorter edges come from a sample mixing blocks).
-                    // Thin parts of a real mesh make needles too, but never fold its
-                    // neighbouring faces onto each other.
-                    if (r <= kQuickLimit)
-                        shortlist_.push_back(
-                            {bad + quickFolded(kind, stride, first) + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
-                }
-                std::sort(shortlist_.begin(), shortlist_.end());
-                if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
-                for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
+                judgeStarts(kind, stride, starts);
+                if (stopped()) return;
             }
+    }
+
+    // Every start of a region in turn, where its blocks lie between other float data
+    // that no anchor marks: floats at the region's word alignment, records a whole
+    // number of words long, for as many starts as the budget leaves.
+    void scanRegion(const VertexRegion& region) {
+        const std::uint64_t end = std::min<std::uint64_t>(region.end, model_.size());
+        if (end < region.begin + 16) return;
+        const std::uint64_t phase = wordPhase(region.begin, end);
+        std::vector<std::uint64_t> starts;
+        for (std::uint8_t stride : region.strides) {
+            if (stride % 4 != 0) continue;
+            const std::uint64_t span = (used_ - 1) * stride + 12;
+            starts.clear();
+            for (std::uint64_t first = region.begin + (phase + 4 - region.begin % 4) % 4; first + span <= end; first += 4)
+                starts.push_back(first);
+            if (starts.empty()) continue;
+            judgeStarts(PositionKind::Float, stride, starts);
+            if (stopped() || goodEnough()) return;
+        }
+    }
+
+    // The alignment at which the most words of [begin, end) read as plausible floats.
+    std::uint64_t wordPhase(std::uint64_t begin, std::uint64_t end) const {
+        std::array<std::size_t, 4> plausibleWords{};
+        const std::uint64_t step = std::max<std::uint64_t>(4, (end - begin) / 4096 / 4 * 4);
+        for (std::uint64_t at = begin; at + 8 <= end; at += step)
+            for (std::uint64_t a = 0; a < 4; ++a) {
+                const std::uint32_t bits = bytes_.u32(at + a);
+                plausibleWords[(at + a) % 4] += (bits & 0x7FFFFFFF) != 0 && plausibleFloatBits(bits);
+            }
+        return static_cast<std::uint64_t>(std::max_element(plausibleWords.begin(), plausibleWords.end()) -
+                                          plausibleWords.begin());
+    }
+
+    // Judges the starts on sampled triangles and decodes the best few in full.
+    void judgeStarts(PositionKind kind, std::uint32_t stride, std::span<const std::uint64_t> starts) {
+        const std::uint64_t span = (used_ - 1) * stride + positionSize(kind);
+        shortlist_.clear();
+        for (std::uint64_t first : starts) {
+            if (first + span > model_.size()) continue;
+            // Records never share bytes with the indices that name them.
+            if (first < block_.byteEnd() && block_.start < first + span) continue;
+            if (stopped()) break;
+            ++quickChecks_;
+            if (!roughlyPlausible(kind, stride, first)) continue;
+            double bad = 1;
+            const double r = quickRatio(kind, stride, first, sample_.size(), &bad);
+            // Fewest bad triangles first; among equals, the edge ratio nearest what real
+            // meshes have (far shorter edges come from a sample mixing blocks). Thin parts
+            // of a real mesh make needles too, but never fold neighbouring faces onto each
+            // other.
+            if (r <= kQuickLimit)
+                shortlist_.push_back(
+                    {bad + quickFolded(kind, stride, first) + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
+        }
+        std::sort(shortlist_.begin(), shortlist_.end());
+        if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
+        for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
     }
 
     bool stopped() const {
@@ -312,8 +359,39 @@ private:
     }
 
     void tryStart(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
-        for (const PositionChoice& c : choices_)
-            if (c.kind == kind && c.stride == stride && c.first == first) return;
+        if (tried(kind, stride, first)) return;
+        PositionChoice choice = decode(kind, stride, first);
+        // Halves read as shorts keep their shape within each power of two, so the short
+        // reading of a half block looks right too; shorts read as halves come out as
+        // infinities or a scatter. Where the half reading holds (and is no subnormal
+        // scale of small shorts), the bytes are halves.
+        const auto holds = [](const PositionChoice& half) {
+            return half.vertexScore >= kHalfHolds && half.measures.maxMagnitude >= kSubnormalScale;
+        };
+        const auto same = [&](const PositionChoice& c, PositionKind k) {
+            return c.kind == k && c.stride == stride && c.first == first;
+        };
+        if (kind == PositionKind::Short) {
+            auto known = std::find_if(choices_.begin(), choices_.end(),
+                                      [&](const PositionChoice& c) { return same(c, PositionKind::Half); });
+            PositionChoice half = known != choices_.end() ? PositionChoice{} : decode(PositionKind::Half, stride, first);
+            const PositionChoice& h = known != choices_.end() ? *known : half;
+            if (holds(h)) choice.vertexScore = std::min(choice.vertexScore, 0.98 * h.vertexScore);
+            if (known == choices_.end()) keep(std::move(half));
+        } else if (kind == PositionKind::Half && holds(choice)) {
+            for (PositionChoice& c : choices_)
+                if (same(c, PositionKind::Short)) c.vertexScore = std::min(c.vertexScore, 0.98 * choice.vertexScore);
+        }
+        keep(std::move(choice));
+    }
+
+    bool tried(PositionKind kind, std::uint32_t stride, std::uint64_t first) const {
+        return std::any_of(choices_.begin(), choices_.end(), [&](const PositionChoice& c) {
+            return c.kind == kind && c.stride == stride && c.first == first;
+        });
+    }
+
+    PositionChoice decode(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
         ++fullChecks_;
         PositionChoice choice{kind, stride, first, 0, {}, {}};
         choice.positions.reserve(used_);
@@ -321,16 +399,57 @@ private:
         choice.measures = block_.measures;
         measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
         choice.vertexScore = choice.measures.vertexScore;
+        if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
         // Positions read across a normal (the last coordinates and the normal's first)
         // still make a surface, squashed: a true position never shares bytes with one.
         if (kind == PositionKind::Float)
             for (std::uint32_t o = 4; o < 12; o += 4)
                 if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
+        return choice;
+    }
+
+    void keep(PositionChoice choice) {
         if (choice.vertexScore <= 0.05) return;
         choices_.push_back(std::move(choice));
         std::sort(choices_.begin(), choices_.end(),
                   [](const PositionChoice& a, const PositionChoice& b) { return a.vertexScore > b.vertexScore; });
         if (choices_.size() > 4) choices_.resize(4);
+    }
+
+    // The triangles at the block's first and last record, whose corners there are read
+    // from the bytes beside the block when a reading starts a little off.
+    std::span<const std::array<std::uint32_t, 3>> endTriangles() const {
+        if (endTriangles_.empty())
+            for (const auto& t : local())
+                for (std::uint32_t v : t)
+                    if (v == 0 || v == used_ - 1) {
+                        endTriangles_.push_back(t);
+                        break;
+                    }
+        return endTriangles_;
+    }
+
+    // Whether the first or last record lies away from its neighbours: its edges in most
+    // of its triangles far longer than the edge across from it. point(id) gives x, y
+    // and z, or u, v and 0.
+    template <class Point>
+    bool endsStrayed(Point&& point) const {
+        for (std::uint32_t end : {std::uint32_t{0}, static_cast<std::uint32_t>(used_ - 1)}) {
+            std::size_t long_ = 0, seen = 0;
+            for (const auto& t : endTriangles()) {
+                const int k = t[0] == end ? 0 : t[1] == end ? 1 : t[2] == end ? 2 : -1;
+                if (k < 0) continue;
+                const auto a = point(t[k]), b = point(t[(k + 1) % 3]), c = point(t[(k + 2) % 3]);
+                const double ab = norm3(double{a[0]} - b[0], double{a[1]} - b[1], double{a[2]} - b[2]);
+                const double ac = norm3(double{a[0]} - c[0], double{a[1]} - c[1], double{a[2]} - c[2]);
+                const double bc = norm3(double{b[0]} - c[0], double{b[1]} - c[1], double{b[2]} - c[2]);
+                if (!(bc > 0)) continue;
+                ++seen;
+                if (!(ab + ac <= 2 * kStrayRatio * bc)) ++long_;
+            }
+            if (seen > 0 && 2 * long_ > seen) return true;
+        }
+        return false;
     }
 
     // UVs read for every used vertex by reader; scored on a triangle sample.
@@ -353,7 +472,8 @@ private:
         }
         CandidateMeasures m;
         measureGeometry(p.positions, uvs, uvSample(), m, neighbours());
-        return m.uvScore;
+        const bool strayed = endsStrayed([&](std::uint32_t id) { return std::array<float, 3>{uvs[id][0], uvs[id][1], 0}; });
+        return strayed ? m.uvScore * kStrayEnd : m.uvScore;
     }
 
     // The block's triangles numbered from its smallest index, as the decoded records are.
@@ -615,6 +735,7 @@ private:
     std::size_t quickChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
+    mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
     mutable std::vector<std::array<float, 3>> quickPositions_;
     mutable std::vector<NeighbourPair> quickPairs_;
 };
@@ -790,6 +911,10 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
     for (const VertexRegion& r : near) {
         if (search.stopped() || search.goodEnough()) break;
         search.searchRegion(r, {PositionKind::Float});
+    }
+    for (const VertexRegion& r : near) {
+        if (search.stopped() || search.goodEnough()) break;
+        search.scanRegion(r);
     }
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them.
