@@ -22,6 +22,7 @@ constexpr std::uint32_t kRecordSpread32 = 1u << 16;
 constexpr std::uint64_t kMaxRecordGap = 128;      // bytes of other face data a record may hold
 constexpr std::uint64_t kRecordsToConfirm = 4;
 constexpr unsigned kRecordRetries = 4;
+constexpr std::size_t kChainsKept = 256;
 // Record chains abound in other data (a list read at an odd byte): each is judged on this
 // many faces before it is measured whole.
 constexpr std::uint64_t kRecordSampleFaces = 128;  // later starts tried on one rejected chain of records
@@ -378,7 +379,8 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
             struct Chain {
                 std::uint64_t stride = 0, end = 0;
                 unsigned retries = 0;
-            } rejected;
+            };
+            std::vector<Chain> rejected;
             auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
                                              [](const auto& a, const auto& b) { return a.second <= b.first; });
             for (std::uint64_t n = 0; p < to; ++p, ++n) {
@@ -404,9 +406,10 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                     if (all) stride = r;
                 }
                 if (!stride) continue;
-                if (stride == rejected.stride && p < rejected.end && (rejected.end - p) % stride == 0 &&
-                    ++rejected.retries > kRecordRetries)
-                    continue;
+                const auto known = std::find_if(rejected.begin(), rejected.end(), [&](const Chain& c) {
+                    return c.stride == stride && p < c.end && (c.end - p) % stride == 0;
+                });
+                if (known != rejected.end() && ++known->retries > kRecordRetries) continue;
                 IndexBlock block;
                 std::uint64_t q = p;
                 std::uint32_t blockLo = lo, blockHi = hi;
@@ -448,7 +451,11 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                 }
                 // A few stray records before a true block spoil its score, so a later
                 // record of a rejected chain may start a block, a few times for one chain.
-                if (!(stride == rejected.stride && q == rejected.end)) rejected = {stride, q, 0};
+                if (known == rejected.end()) {
+                    // Chains of every phase of one stride interleave: a few are kept.
+                    if (rejected.size() >= kChainsKept) rejected.erase(rejected.begin());
+                    rejected.push_back({stride, q, 0});
+                }
             }
         }
     return blocks;

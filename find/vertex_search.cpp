@@ -19,7 +19,8 @@ constexpr std::size_t kRoughTriangles = 12;  // triangles of the first, rough ch
 constexpr std::size_t kUvSampleTriangles = 1500;
 constexpr std::size_t kStrideChoices = 10;
 constexpr std::size_t kFullChecks = 256;     // full decodes per block
-constexpr std::size_t kQuickChecks = 60000;  // sampled decodes per block
+constexpr std::size_t kQuickChecks = 20000;  // sampled decodes per block
+constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by one
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
 constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
@@ -28,7 +29,7 @@ constexpr double kGoodEnough = 0.9;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
 constexpr std::size_t kQuickPairs = 32;  // neighbour pairs of the sampled fold check
-constexpr std::size_t kUvScanChecks = 1u << 18;  // UV block starts tried one by one
+constexpr std::size_t kUvScanChecks = 1u << 16;  // UV block starts tried one by one
 constexpr std::size_t kUvRegions = 8;
 // A reading a few bytes off takes its first or last record from the bytes beside the
 // block: that record's edges run this many times longer than its neighbours' edge, and
@@ -152,6 +153,7 @@ public:
     // that no anchor marks: floats at the region's word alignment, records a whole
     // number of words long, for as many starts as the budget leaves.
     void scanRegion(const VertexRegion& region) {
+        if (scanChecks_ >= kScanChecks) return;
         const std::uint64_t end = std::min<std::uint64_t>(region.end, model_.size());
         if (end < region.begin + 16) return;
         const std::uint64_t phase = wordPhase(region.begin, end);
@@ -163,8 +165,10 @@ public:
             for (std::uint64_t first = region.begin + (phase + 4 - region.begin % 4) % 4; first + span <= end; first += 4)
                 starts.push_back(first);
             if (starts.empty()) continue;
+            if (starts.size() > kScanChecks - scanChecks_) starts.resize(kScanChecks - scanChecks_);
+            scanChecks_ += starts.size();
             judgeStarts(PositionKind::Float, stride, starts);
-            if (stopped() || goodEnough()) return;
+            if (stopped() || goodEnough() || scanChecks_ >= kScanChecks) return;
         }
     }
 
@@ -218,7 +222,8 @@ public:
         std::vector<LayoutCandidate> out;
         for (const PositionChoice& p : choices_) {
             if (out.size() >= keep) break;
-            UvChoice uv = bestUv(p, regions);
+            // Only the likeliest positions get the costly search start by start.
+            UvChoice uv = bestUv(p, regions, &p == &choices_.front());
             LayoutCandidate c;
             if (!settingsFor(p, uv, c.settings)) continue;
             c.topology = block_.topology;
@@ -515,7 +520,7 @@ private:
         return unit * 10 >= seen * 9;
     }
 
-    UvChoice bestUv(const PositionChoice& p, std::span<const VertexRegion> allRegions) const {
+    UvChoice bestUv(const PositionChoice& p, std::span<const VertexRegion> allRegions, bool everyStart) const {
         UvChoice best;
         const std::uint32_t posSize = positionSize(p.kind);
         struct Format {
@@ -585,7 +590,7 @@ private:
             }
             // Blocks written back to back put the UVs after any other block: every start
             // in the regions nearby, judged first on a few neighbour pairs.
-            if (best.score < kUvAccept) {
+            if (everyStart && best.score < kUvAccept) {
                 const Format& f = formats.front();
                 std::size_t checks = 0;
                 for (const VertexRegion& r : regions) {
@@ -733,6 +738,7 @@ private:
     std::vector<std::pair<double, std::uint64_t>> shortlist_;
     std::size_t fullChecks_ = 0;
     std::size_t quickChecks_ = 0;
+    std::size_t scanChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
