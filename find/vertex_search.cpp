@@ -21,6 +21,7 @@ constexpr std::size_t kStrideChoices = 10;
 constexpr std::size_t kFullChecks = 256;     // full decodes per block
 constexpr std::size_t kQuickChecks = 20000;  // sampled decodes per block
 constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by one
+constexpr double kClearForScan = 0.75;       // index and vertex scores that earn the scans start by start
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
 constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
@@ -554,9 +555,11 @@ private:
                 if (u == kNoUvInRecord) continue;
                 if (std::any_of(inNormal.begin() + u, inNormal.begin() + u + pair, [](bool b) { return b; })) continue;
                 if (f.kind == UvPairKind::Float && u >= 4 && u - 4 >= posSize && looksLikeNormals(p, u - 4)) continue;
-                const double score = uvScoreOf(p, [&](std::uint64_t id) {
+                const auto reader = [&](std::uint64_t id) {
                     return uvPairAt(bytes_, p.first + id * p.stride + u, f.kind, vDelta, f.divisor);
-                });
+                };
+                if (neighbours().size() >= kQuickPairs && !quickUvs(reader)) continue;
+                const double score = uvScoreOf(p, reader);
                 if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, f.divisor, score};
             }
         }
@@ -586,11 +589,15 @@ private:
                     for (std::uint64_t j = 1; j < 6; ++j)
                         if (r.end - r.begin >= j * pairBytes) starts.push_back(r.end - j * pairBytes);
                 }
-                for (std::uint64_t s : starts) trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
+                // Blocks with a few faces have too few neighbour pairs for the quick look.
+                const bool quick = neighbours().size() >= kQuickPairs;
+                for (std::uint64_t s : starts)
+                    if (!quick || quickUvs(f.kind, f.divisor, s)) trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
             }
             // Blocks written back to back put the UVs after any other block: every start
             // in the regions nearby, judged first on a few neighbour pairs.
-            if (everyStart && best.score < kUvAccept) {
+            if (everyStart && best.score < kUvAccept && p.vertexScore >= kClearForScan &&
+                block_.measures.indexScore >= kClearForScan) {
                 const Format& f = formats.front();
                 std::size_t checks = 0;
                 for (const VertexRegion& r : regions) {
@@ -636,7 +643,11 @@ private:
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
     bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s) const {
         const std::uint32_t pair = pairSize(kind);
-        const auto at = [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); };
+        return quickUvs([&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
+    }
+
+    template <class Reader>
+    bool quickUvs(Reader&& at) const {
         float lo = INFINITY, hi = -INFINITY;
         for (std::size_t n = 0; n < 3 && n < sampleIds_.size(); ++n) {
             const UvPair uv = at(sampleIds_[n]);
@@ -918,10 +929,13 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
         if (search.stopped() || search.goodEnough()) break;
         search.searchRegion(r, {PositionKind::Float});
     }
-    for (const VertexRegion& r : near) {
-        if (search.stopped() || search.goodEnough()) break;
-        search.scanRegion(r);
-    }
+    // Misreadings of an index block (another width or byte order) name indices less
+    // cleanly, and no vertex block fits them: only clear blocks get the costly scan.
+    if (block.measures.indexScore >= kClearForScan)
+        for (const VertexRegion& r : near) {
+            if (search.stopped() || search.goodEnough()) break;
+            search.scanRegion(r);
+        }
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them.
     if (!search.goodEnough() && !search.stopped()) {
