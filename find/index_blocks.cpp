@@ -206,29 +206,24 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
     if (!valid || block.triangles.size() < minTriangles) return false;
     std::uint64_t phase = best.phase;
     if (best.topology == IndexTopology::List && best.faceVertexCount == 3) {
-        // Faces of one vertex named twice at the ends are the zeros around the block.
         const std::uint64_t faceElements = 3u + best.gapElements;
-        std::size_t lead = 0;
-        while (lead < block.triangles.size() && hasRepeatedCorner(block.triangles[lead])) ++lead;
-        while (block.triangles.size() > lead && hasRepeatedCorner(block.triangles.back())) {
-            block.triangles.pop_back();
-            count -= 3;
-        }
-        block.triangles.erase(block.triangles.begin(), block.triangles.begin() + static_cast<std::ptrdiff_t>(lead));
-        count -= 3 * lead;
-        phase += lead * faceElements;
+        // Drops the faces at either end that cut says belong to the bytes around the block.
+        const auto trimEnds = [&](auto&& cut) {
+            std::size_t lead = 0;
+            while (lead < block.triangles.size() && cut(block.triangles[lead])) ++lead;
+            while (block.triangles.size() > lead && cut(block.triangles.back())) {
+                block.triangles.pop_back();
+                count -= 3;
+            }
+            block.triangles.erase(block.triangles.begin(), block.triangles.begin() + static_cast<std::ptrdiff_t>(lead));
+            count -= 3 * lead;
+            phase += lead * faceElements;
+        };
+        // Faces of one vertex named twice at the ends are the zeros around the block.
+        trimEnds(hasRepeatedCorner);
         // Faces far above what the block names elsewhere are the data around it read on.
         const std::uint32_t limit = bulkLimit(block.triangles);
-        const auto above = [&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; };
-        lead = 0;
-        while (lead < block.triangles.size() && above(block.triangles[lead])) ++lead;
-        while (block.triangles.size() > lead && above(block.triangles.back())) {
-            block.triangles.pop_back();
-            count -= 3;
-        }
-        block.triangles.erase(block.triangles.begin(), block.triangles.begin() + static_cast<std::ptrdiff_t>(lead));
-        count -= 3 * lead;
-        phase += lead * faceElements;
+        trimEnds([&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; });
         if (block.triangles.size() < minTriangles) return false;
     }
     const std::uint64_t startByte = s.first + (begin + phase) * s.size;
