@@ -368,115 +368,135 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
     return blocks;
 }
 
+namespace {
+
+template <std::uint8_t Size, bool BigEndian>
+std::uint32_t load(const std::uint8_t* p) {
+    if constexpr (Size == 2) return BigEndian ? std::uint32_t(p[0]) << 8 | p[1] : std::uint32_t(p[1]) << 8 | p[0];
+    if constexpr (BigEndian) return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+}
+
+// One index width and byte order of the record scan, compiled for each.
+template <std::uint8_t size, bool bigEndian>
+void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                      std::uint64_t minTriangles, std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                      const std::atomic<bool>* cancel, std::vector<IndexBlock>& blocks) {
+        const Stream s{model, size, bigEndian, 0};
+        const std::uint32_t spread = size == 2 ? kRecordSpread16 : kRecordSpread32;
+        const std::uint64_t triple = 3u * size;
+        auto value = [&](std::uint64_t byte) { return load<size, bigEndian>(model.data() + byte); };
+        // Three distinct values close together, the corners of one face.
+        // Files keep the odd face with a corner twice, so only the first must be clean.
+        auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi, bool distinct = true) {
+            if (byte + triple > model.size()) return false;
+            const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
+            if (distinct && (a == b || b == c || a == c)) return false;
+            if (a == b && b == c) return false;
+            lo = std::min({a, b, c});
+            hi = std::max({a, b, c});
+            return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
+        };
+        std::uint64_t p = from;
+        struct Chain {
+            std::uint64_t stride = 0, end = 0;
+            unsigned retries = 0;
+        };
+        std::vector<Chain> rejected;
+        auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
+                                         [](const auto& a, const auto& b) { return a.second <= b.first; });
+        for (std::uint64_t n = 0; p < to; ++p, ++n) {
+            if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+            while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
+            if (nextSkip != skip.end() && nextSkip->first <= p) {
+                p = nextSkip->second - 1;
+                continue;
+            }
+            // Most bytes fail on their first two values, read without face's care.
+            if (p + triple > model.size()) break;
+            const std::uint32_t a = value(p), b = value(p + size);
+            if (a >= kWideLimit || b >= kWideLimit || a == b || (a > b ? a - b : b - a) > spread) continue;
+            std::uint32_t lo = 0, hi = 0;
+            if (!face(p, lo, hi)) continue;
+            // The values right after belong to the next face in a plain list, which the
+            // stream scan finds; here the record holds other bytes first.
+            std::uint32_t nlo = 0, nhi = 0;
+            if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
+            std::uint64_t stride = 0;
+            for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
+                bool all = true;
+                for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
+                    std::uint32_t flo = 0, fhi = 0;
+                    all = face(p + f * r, flo, fhi) && std::max(hi, fhi) - std::min(lo, flo) <= 2 * spread;
+                }
+                if (all) stride = r;
+            }
+            if (!stride) continue;
+            const auto known = std::find_if(rejected.begin(), rejected.end(), [&](const Chain& c) {
+                return c.stride == stride && p < c.end && (c.end - p) % stride == 0;
+            });
+            if (known != rejected.end() && ++known->retries > kRecordRetries) continue;
+            IndexBlock block;
+            std::uint64_t q = p;
+            std::uint32_t blockLo = lo, blockHi = hi;
+            for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi, false); q += stride) {
+                blockLo = std::min(blockLo, flo);
+                blockHi = std::max(blockHi, fhi);
+                block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
+            }
+            if (block.triangles.size() >= minTriangles && p <= UINT32_MAX &&
+                3 * block.triangles.size() <= UINT32_MAX) {
+                block.start = static_cast<std::uint32_t>(p);
+                block.count = static_cast<std::uint32_t>(3 * block.triangles.size());
+                block.indexSize = size;
+                block.bigEndian = bigEndian;
+                block.faceGap = static_cast<std::uint8_t>(stride - triple);
+                block.faceVertexCount = 3;
+                block.topology = IndexTopology::List;
+                // Judged on a sample first: a long stretch of non-mesh records costs
+                // one sample, not one full measure per byte.
+                CandidateMeasures sample;
+                measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kRecordSampleFaces,
+                                                                                    block.triangles.size())),
+                               sample);
+                // The first faces name only part of the vertices, so the sample's
+                // coverage says little: faces that share edges count as covering.
+                const double coverage = sample.indexCoverage;
+                const double prefixScore = sample.indexScore * (0.3 + 0.7 * std::max(coverage, sample.pairedEdgeShare)) /
+                                           (0.3 + 0.7 * coverage);
+                if (prefixScore >= kMinIndexScore) {
+                    measureIndices(block.triangles, block.measures);
+                    block.minIndex = block.measures.minIndex;
+                    block.maxIndex = block.measures.maxIndex;
+                    if (block.measures.indexScore >= kMinRecordScore) {
+                        blocks.push_back(std::move(block));
+                        p = q - 1;
+                        continue;
+                    }
+                }
+            }
+            // A few stray records before a true block spoil its score, so a later
+            // record of a rejected chain may start a block, a few times for one chain.
+            if (known == rejected.end()) {
+                // Chains of every phase of one stride interleave: a few are kept.
+                if (rejected.size() >= kChainsKept) rejected.erase(rejected.begin());
+                rejected.push_back({stride, q, 0});
+            }
+        }
+}
+
+}  // namespace
+
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                                         std::uint64_t minTriangles,
                                         std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
                                         const std::atomic<bool>* cancel) {
     std::vector<IndexBlock> blocks;
     to = std::min<std::uint64_t>(to, model.size());
-    for (std::uint8_t size : {std::uint8_t{2}, std::uint8_t{4}})
-        for (bool bigEndian : {false, true}) {
-            const Stream s{model, size, bigEndian, 0};
-            const std::uint32_t spread = size == 2 ? kRecordSpread16 : kRecordSpread32;
-            const std::uint64_t triple = 3u * size;
-            auto value = [&](std::uint64_t byte) {
-                const Stream at{model, size, bigEndian, byte};
-                return at.at(0);
-            };
-            // Three distinct values close together, the corners of one face.
-            // Files keep the odd face with a corner twice, so only the first must be clean.
-            auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi, bool distinct = true) {
-                if (byte + triple > model.size()) return false;
-                const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
-                if (distinct && (a == b || b == c || a == c)) return false;
-                if (a == b && b == c) return false;
-                lo = std::min({a, b, c});
-                hi = std::max({a, b, c});
-                return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
-            };
-            std::uint64_t p = from;
-            struct Chain {
-                std::uint64_t stride = 0, end = 0;
-                unsigned retries = 0;
-            };
-            std::vector<Chain> rejected;
-            auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
-                                             [](const auto& a, const auto& b) { return a.second <= b.first; });
-            for (std::uint64_t n = 0; p < to; ++p, ++n) {
-                if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return blocks;
-                while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
-                if (nextSkip != skip.end() && nextSkip->first <= p) {
-                    p = nextSkip->second - 1;
-                    continue;
-                }
-                std::uint32_t lo = 0, hi = 0;
-                if (!face(p, lo, hi)) continue;
-                // The values right after belong to the next face in a plain list, which the
-                // stream scan finds; here the record holds other bytes first.
-                std::uint32_t nlo = 0, nhi = 0;
-                if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
-                std::uint64_t stride = 0;
-                for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
-                    bool all = true;
-                    for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
-                        std::uint32_t flo = 0, fhi = 0;
-                        all = face(p + f * r, flo, fhi) && std::max(hi, fhi) - std::min(lo, flo) <= 2 * spread;
-                    }
-                    if (all) stride = r;
-                }
-                if (!stride) continue;
-                const auto known = std::find_if(rejected.begin(), rejected.end(), [&](const Chain& c) {
-                    return c.stride == stride && p < c.end && (c.end - p) % stride == 0;
-                });
-                if (known != rejected.end() && ++known->retries > kRecordRetries) continue;
-                IndexBlock block;
-                std::uint64_t q = p;
-                std::uint32_t blockLo = lo, blockHi = hi;
-                for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi, false); q += stride) {
-                    blockLo = std::min(blockLo, flo);
-                    blockHi = std::max(blockHi, fhi);
-                    block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
-                }
-                if (block.triangles.size() >= minTriangles && p <= UINT32_MAX &&
-                    3 * block.triangles.size() <= UINT32_MAX) {
-                    block.start = static_cast<std::uint32_t>(p);
-                    block.count = static_cast<std::uint32_t>(3 * block.triangles.size());
-                    block.indexSize = size;
-                    block.bigEndian = bigEndian;
-                    block.faceGap = static_cast<std::uint8_t>(stride - triple);
-                    block.faceVertexCount = 3;
-                    block.topology = IndexTopology::List;
-                    // Judged on a sample first: a long stretch of non-mesh records costs
-                    // one sample, not one full measure per byte.
-                    CandidateMeasures sample;
-                    measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kRecordSampleFaces,
-                                                                                        block.triangles.size())),
-                                   sample);
-                    // The first faces name only part of the vertices, so the sample's
-                    // coverage says little: faces that share edges count as covering.
-                    const double coverage = sample.indexCoverage;
-                    const double prefixScore = sample.indexScore * (0.3 + 0.7 * std::max(coverage, sample.pairedEdgeShare)) /
-                                               (0.3 + 0.7 * coverage);
-                    if (prefixScore >= kMinIndexScore) {
-                        measureIndices(block.triangles, block.measures);
-                        block.minIndex = block.measures.minIndex;
-                        block.maxIndex = block.measures.maxIndex;
-                        if (block.measures.indexScore >= kMinRecordScore) {
-                            blocks.push_back(std::move(block));
-                            p = q - 1;
-                            continue;
-                        }
-                    }
-                }
-                // A few stray records before a true block spoil its score, so a later
-                // record of a rejected chain may start a block, a few times for one chain.
-                if (known == rejected.end()) {
-                    // Chains of every phase of one stride interleave: a few are kept.
-                    if (rejected.size() >= kChainsKept) rejected.erase(rejected.begin());
-                    rejected.push_back({stride, q, 0});
-                }
-            }
-        }
+    scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks);
+    scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks);
+    scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks);
+    scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks);
     return blocks;
 }
 
