@@ -14,6 +14,7 @@ constexpr std::uint32_t kSpread32 = 1u << 20;
 constexpr std::uint32_t kWideLimit = 1u << 24;  // the tool reads 24 bits of a DW index
 constexpr std::uint32_t kRestart = 0xFFFF;
 constexpr std::uint64_t kExtendLimit = 48;    // elements a run may grow by at each end
+constexpr std::uint64_t kEdgeValues = 2 * kChunk;  // elements at a run's ends checked for outside data
 constexpr std::uint64_t kRestartWindow = 96;  // values that must stay low after a restart
 constexpr std::uint64_t kSampleFaces = 1000;  // faces a layout guess is judged on
 constexpr double kSimplerPreference = 0.01;
@@ -21,11 +22,11 @@ constexpr std::uint32_t kRecordSpread16 = 2048;  // widest range of the corners 
 constexpr std::uint32_t kRecordSpread32 = 1u << 16;
 constexpr std::uint64_t kMaxRecordGap = 128;      // bytes of other face data a record may hold
 constexpr std::uint64_t kRecordsToConfirm = 4;
-constexpr unsigned kRecordRetries = 4;
+constexpr unsigned kRecordRetries = 4;  // later starts tried on one rejected chain of records
 constexpr std::size_t kChainsKept = 256;
 // Record chains abound in other data (a list read at an odd byte): each is judged on this
 // many faces before it is measured whole.
-constexpr std::uint64_t kRecordSampleFaces = 128;  // later starts tried on one rejected chain of records
+constexpr std::uint64_t kRecordSampleFaces = 128;
 constexpr std::uint32_t kNeighbourFaces = 64;  // how far apart the corners of neighbouring faces lie
 // Record readings of plain lists and of vertex data abound; only a clear mesh counts.
 constexpr double kMinRecordScore = 0.6;
@@ -326,8 +327,18 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
     };
     std::uint64_t begin = run.begin;
     std::uint64_t end = run.end;
-    while (end > begin && !s.isMarker(s.at(end - 1)) && s.at(end - 1) > limit) --end;
-    while (begin < end && !s.isMarker(s.at(begin)) && s.at(begin) > limit) ++begin;
+    // Whole chunks at the ends may mix the block's first or last values with the data
+    // beside it (small words between the high halves of floats): the block starts after
+    // the last value far above the bulk near its start, and ends before the first near
+    // its end.
+    const auto above = [&](std::uint64_t j) { return !s.isMarker(s.at(j)) && s.at(j) > limit; };
+    for (std::uint64_t j = begin; j < end && j < begin + kEdgeValues; ++j)
+        if (above(j)) begin = j + 1;
+    for (std::uint64_t j = end > kEdgeValues ? std::max(begin, end - kEdgeValues) : begin; j < end; ++j)
+        if (above(j)) {
+            end = j;
+            break;
+        }
     for (std::uint64_t n = 0; n < kExtendLimit && begin > 0 && plausible(s.at(begin - 1)); ++n) --begin;
     for (std::uint64_t n = 0; n < kExtendLimit && s.has(end) && plausible(s.at(end)); ++n) ++end;
 

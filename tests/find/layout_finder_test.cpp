@@ -135,6 +135,57 @@ TEST(LayoutFinder, TellsBackToBackBlocksApart) {
     }
 }
 
+// Blocks as glTF buffers hold them: each mesh's normals, then its positions, back to back
+// after other float data, the UVs of the second mesh after both, then the two index lists.
+TEST(LayoutFinder, FindsBlocksWrittenBackToBackAfterOtherFloats) {
+    const Mesh a = grid(20);
+    const Mesh b = grid(14);
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> noise(-50.0f, 50.0f);
+    Bytes file;
+    junk(file, 301, rng);
+    for (int i = 0; i < 120; ++i) putFloat(file, noise(rng), false);
+    std::uint32_t positions[2] = {};
+    int which = 0;
+    for (const Mesh* m : {&a, &b}) {
+        for (const auto& v : m->positions) {
+            const float n[3] = {std::sin(v[0]), 1.0f, std::cos(v[2])};
+            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (float c : n) putFloat(file, c / length, false);
+        }
+        positions[which++] = static_cast<std::uint32_t>(file.size());
+        for (const auto& v : m->positions)
+            for (float c : v) putFloat(file, c, false);
+    }
+    const std::uint32_t uvs = static_cast<std::uint32_t>(file.size());
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 14; ++x) {
+            putFloat(file, x / 13.0f, false);
+            putFloat(file, y / 13.0f, false);
+        }
+    std::uint32_t indices[2] = {};
+    which = 0;
+    for (const Mesh* m : {&a, &b}) {
+        indices[which++] = static_cast<std::uint32_t>(file.size());
+        for (const auto& t : m->triangles)
+            for (std::uint32_t v : t) put(file, v, 2, false);
+    }
+    const auto found = findLayouts(file, FindOptions{});
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        const LayoutCandidate* best = nullptr;
+        for (const auto& c : found)
+            if (c.settings.faceIndexStart == indices[k] && (!best || c.score > best->score)) best = &c;
+        ASSERT_NE(best, nullptr);
+        EXPECT_EQ(best->settings.vertexStart, positions[k]);
+        EXPECT_EQ(best->settings.fvfSize, 12);
+        EXPECT_EQ(best->uvLocation, k == 0 ? UvLocation::None : UvLocation::SeparateBlock);
+        if (k == 1) {
+            EXPECT_EQ(best->settings.uvBlockStart, uvs);
+        }
+    }
+}
+
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
     std::mt19937 rng(11);
     std::vector<std::pair<std::string, Bytes>> files;
@@ -169,10 +220,23 @@ TEST(MeshMeasures, TellAMeshFromScatteredPoints) {
     EXPECT_DOUBLE_EQ(good.indexCoverage, 1.0);
     EXPECT_EQ(good.degenerateShare, 0.0);
     EXPECT_GT(good.vertexScore, 0.9);
+    EXPECT_EQ(good.foldedShare, 0.0);
     Mesh scattered = mesh;
     std::mt19937 rng(5);
     std::shuffle(scattered.positions.begin(), scattered.positions.end(), rng);
-    EXPECT_LT(measureMesh(scattered).vertexScore, 0.2);
+    const CandidateMeasures bad = measureMesh(scattered);
+    EXPECT_LT(bad.vertexScore, 0.2);
+    EXPECT_GT(bad.foldedShare, 0.25);
+    // UVs that follow the surface lie side by side across each edge; shuffled ones overlap.
+    Mesh mapped = mesh;
+    for (const auto& p : mesh.positions) mapped.uvs.push_back({(p[0] + 3) / 8, (p[2] - 1) / 8});
+    const CandidateMeasures unwrapped = measureMesh(mapped);
+    EXPECT_EQ(unwrapped.uvFoldedShare, 0.0);
+    EXPECT_GT(unwrapped.uvScore, 0.9);
+    std::shuffle(mapped.uvs.begin(), mapped.uvs.end(), rng);
+    const CandidateMeasures shuffled = measureMesh(mapped);
+    EXPECT_GT(shuffled.uvFoldedShare, 0.3);
+    EXPECT_LT(shuffled.uvScore, 0.2);
 }
 
 // The layouts docs/field_test.md gives for the shared real files, where one index block
@@ -185,8 +249,11 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
         std::uint32_t indexStart, vertexStart, vertsCnt;
         std::uint8_t fvf;
     };
-    const Known known[] = {{"duck.bin", 0x12be0, 0x7074, 2399, 12}, {"duck_be.bin", 0x12be0, 0x7074, 2399, 12},
-                           {"duck_fvf32.bin", 0, 0x62b8, 2399, 32}};
+    const Known known[] = {{"duck.bin", 0x12be0, 0x7074, 2399, 12},        {"duck_be.bin", 0x12be0, 0x7074, 2399, 12},
+                           {"duck_fvf32.bin", 0, 0x62b8, 2399, 32},          {"milktruck.bin", 0x16858, 0x5ae0, 1856, 12},
+                           {"milktruck.bin", 0x19138, 0xb540, 72, 12},       {"milktruck.bin", 0x19288, 0xce60, 464, 12},
+                           {"milktruck.bin", 0x19948, 0xff98, 586, 12},      {"box_interleaved.bin", 0x240, 0xc, 24, 24},
+                           {"sphere_vnormals_be.ply", 9490, 225, 386, 24}, {"reference_le.ply", 13801, 280, 845, 16}};
     for (const Known& k : known) {
         SCOPED_TRACE(k.file);
         std::ifstream in(folder / k.file, std::ios::binary);
