@@ -416,17 +416,26 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
         std::vector<Chain> rejected;
         auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
                                          [](const auto& a, const auto& b) { return a.second <= b.first; });
-        for (std::uint64_t n = 0; p < to; ++p, ++n) {
-            if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+        const std::uint64_t last = std::min<std::uint64_t>(to, model.size() >= triple ? model.size() - triple + 1 : 0);
+        for (; p < last; ++p) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) return;
             while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
             if (nextSkip != skip.end() && nextSkip->first <= p) {
                 p = nextSkip->second - 1;
                 continue;
             }
-            // Most bytes fail on their first two values, read without face's care.
-            if (p + triple > model.size()) break;
-            const std::uint32_t a = value(p), b = value(p + size);
-            if (a >= kWideLimit || b >= kWideLimit || a == b || (a > b ? a - b : b - a) > spread) continue;
+            // Most bytes fail on their first two values: those are passed over in a tight
+            // loop up to the next list found, a bounded stretch at a time.
+            const std::uint64_t stop = std::min({last, nextSkip != skip.end() ? nextSkip->first : last, p + (1u << 16)});
+            const auto close = [&](std::uint64_t at) {
+                const std::uint32_t a = value(at), b = value(at + size);
+                return a < kWideLimit && b < kWideLimit && a != b && (a > b ? a - b : b - a) <= spread;
+            };
+            while (p < stop && !close(p)) ++p;
+            if (p >= stop) {
+                --p;
+                continue;
+            }
             std::uint32_t lo = 0, hi = 0;
             if (!face(p, lo, hi)) continue;
             // The values right after belong to the next face in a plain list, which the

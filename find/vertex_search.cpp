@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint64_t kRegionChunk = 64;
 constexpr unsigned kFloatyWords = 10;        // of the 16 words of a chunk at one alignment
+constexpr unsigned kOddRecordWords = 48;     // of the 256 words of four chunks at all alignments
 constexpr std::size_t kSampleTriangles = 64;
 constexpr std::size_t kRoughTriangles = 12;  // triangles of the first, rough check
 constexpr std::size_t kUvSampleTriangles = 1500;
@@ -774,6 +775,7 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
     // the nonzero plausible ones apart.
     struct Count {
         std::uint16_t weight = 0, nonzero = 0;
+        std::uint16_t typical = 0;  ///< of the nonzero ones, between 1e-3 and 1e4 in size
     };
     std::vector<std::array<Count, 4>> counts;
     for (std::uint64_t c = first; c < to && c + kRegionChunk + 4 <= model.size(); c += kRegionChunk) {
@@ -788,10 +790,19 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
                 } else if (plausibleFloatBits(bits)) {
                     chunk[a].weight += 2;
                     ++chunk[a].nonzero;
+                    const std::uint32_t exponent = bits >> 23 & 0xFF;
+                    chunk[a].typical += exponent >= 127 - 10 && exponent <= 127 + 13;
                 }
             }
     }
     const auto floaty = [&](std::size_t k) {
+        // Records of an odd size put their floats at every alignment in turn: over four
+        // chunks and all alignments, words of a coordinate's usual size stand well above
+        // chance (one in eleven).
+        unsigned anyAlignment = 0;
+        for (std::size_t n = k > 0 ? k - 1 : 0; n < std::min(counts.size(), k + 3); ++n)
+            for (const Count& c : counts[n]) anyAlignment += c.typical;
+        if (anyAlignment >= kOddRecordWords) return true;
         for (std::size_t a = 0; a < 4; ++a) {
             if (counts[k][a].nonzero >= kFloatyWords / 2 && counts[k][a].weight / 2 >= kFloatyWords) return true;
             // Records that mix floats with other bytes (colours, bone numbers) fall short in
@@ -828,9 +839,9 @@ std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions) {
               [](const VertexRegion& a, const VertexRegion& b) { return a.begin < b.begin; });
     std::vector<VertexRegion> joined;
     for (VertexRegion& r : regions) {
-        // A chunk or two that fall short (the ends of a scan part, whose window is cut)
-        // do not split a block.
-        if (!joined.empty() && r.begin <= joined.back().end + 2 * kRegionChunk) {
+        // A few chunks that fall short (the ends of a scan part, whose window is cut, or
+        // a stretch of records with fewer floats) do not split a block.
+        if (!joined.empty() && r.begin <= joined.back().end + 4 * kRegionChunk) {
             joined.back().end = std::max(joined.back().end, r.end);
             continue;
         }
@@ -881,8 +892,8 @@ void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexR
         const Vec3 v = positionAt(bytes, o, PositionKind::Float, true);
         return std::fabs(double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z - 1) < 0.02;
     };
-    for (std::uint64_t o = region.begin; o + 12 <= end + 12; ++o) {
-        std::uint32_t& run = length[(o - region.begin) % 12];
+    for (std::uint64_t o = region.begin, phase = 0; o + 12 <= end + 12; ++o, phase = phase == 11 ? 0 : phase + 1) {
+        std::uint32_t& run = length[phase];
         if (o + 12 <= end && unit(o)) {
             ++run;
             continue;
@@ -919,8 +930,15 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
             near.push_back(r);
             continue;
         }
-        if (r.begin + 64 <= block.start) near.push_back({r.begin, block.start, r.strides, r.boundaries});
-        if (block.byteEnd() + 64 <= r.end) near.push_back({block.byteEnd(), r.end, r.strides, r.boundaries});
+        // Each side holds other records than the whole did: its strides are its own.
+        if (r.begin + 64 <= block.start) {
+            near.push_back({r.begin, block.start, {}, r.boundaries});
+            estimateStrides(model, near.back());
+        }
+        if (block.byteEnd() + 64 <= r.end) {
+            near.push_back({block.byteEnd(), r.end, {}, r.boundaries});
+            estimateStrides(model, near.back());
+        }
     }
     std::stable_sort(near.begin(), near.end(), [&](const VertexRegion& a, const VertexRegion& b) {
         return distance(a, block) < distance(b, block);
