@@ -213,6 +213,13 @@ public:
         for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
     }
 
+    void setNormalRuns(std::span<const VertexRegion> regions) {
+        // A region's boundaries are its runs' begins and ends, in order.
+        for (const VertexRegion& r : regions)
+            for (std::size_t i = 0; i + 1 < r.boundaries.size(); i += 2)
+                normalRuns_.emplace_back(r.boundaries[i], r.boundaries[i + 1]);
+    }
+
     bool stopped() const {
         return fullChecks_ >= kFullChecks || quickChecks_ >= kQuickChecks ||
                (cancel_ && cancel_->load(std::memory_order_relaxed));
@@ -622,6 +629,15 @@ private:
         return best;
     }
 
+    // Whether most of [begin, end) lies in a block of normals, which pairs of its floats
+    // would misread as UVs.
+    bool insideNormals(std::uint64_t begin, std::uint64_t end) const {
+        std::uint64_t inside = 0;
+        for (const auto& [b, e] : normalRuns_)
+            if (b < end && begin < e) inside += std::min(e, end) - std::max(b, begin);
+        return 2 * inside > end - begin;
+    }
+
     bool overlapsIndices(std::uint64_t begin, std::uint64_t end) const {
         if (begin < block_.byteEnd() && block_.start < end) return true;
         auto after = std::upper_bound(indexBytes_.begin(), indexBytes_.end(), std::pair{end, std::uint64_t{0}});
@@ -635,7 +651,7 @@ private:
         const std::uint64_t bytes = used_ * pair;
         if (s + bytes > model_.size()) return;
         if (s < p.first + used_ * p.stride && p.first < s + bytes) return;
-        if (overlapsIndices(s, s + bytes)) return;
+        if (overlapsIndices(s, s + bytes) || insideNormals(s, s + bytes)) return;
         const double score =
             uvScoreOf(p, [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
         if (score > best.score + 0.02) best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, divisor, score};
@@ -753,6 +769,7 @@ private:
     std::size_t scanChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalRuns_;
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
     mutable std::vector<std::array<float, 3>> quickPositions_;
     mutable std::vector<NeighbourPair> quickPairs_;
@@ -922,6 +939,7 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
                                              std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
                                              std::size_t keep, const std::atomic<bool>* cancel) {
     BlockSearch search(model, block, indexBytes, cancel);
+    search.setNormalRuns(floatRegions);
     // Float-looking stretches inside the index block are its own values: regions are cut
     // where the block lies.
     std::vector<VertexRegion> near;
