@@ -414,12 +414,36 @@ private:
         measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
         choice.vertexScore = choice.measures.vertexScore;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
+        choice.vertexScore *= std::pow(kStrayEnd, blockGoesOn(choice));
         // Positions read across a normal (the last coordinates and the normal's first)
         // still make a surface, squashed: a true position never shares bytes with one.
         if (kind == PositionKind::Float)
             for (std::uint32_t o = 4; o < 12; o += 4)
                 if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
         return choice;
+    }
+
+    // How many of the records just before and just after the block read as points inside
+    // the mesh's box: a reading a record or more off leaves a vertex of its own block
+    // beside it, the true one the other data around the block.
+    int blockGoesOn(const PositionChoice& c) const {
+        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
+        for (const auto& q : c.positions)
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::min(lo[a], q[a]);
+                hi[a] = std::max(hi[a], q[a]);
+            }
+        const auto inside = [&](std::uint64_t at) {
+            if (at + positionSize(c.kind) > model_.size()) return false;
+            const auto q = arr(positionAt(bytes_, at, c.kind, true));
+            for (int a = 0; a < 3; ++a)
+                if (!(q[a] >= lo[a] && q[a] <= hi[a])) return false;
+            return true;
+        };
+        int on = 0;
+        if (c.first >= c.stride) on += inside(c.first - c.stride);
+        on += inside(c.first + used_ * c.stride);
+        return on;
     }
 
     void keep(PositionChoice choice) {
@@ -537,17 +561,20 @@ private:
             UvPairKind kind;
             float divisor;
         };
+        // Words in 1/8192 units read the same UVs as in 1/65536 ones, eight times smaller:
+        // 8192 is tried first and keeps its place unless 65536 puts the UVs clearly
+        // better inside the unit square.
         std::vector<Format> formats;
         if (p.kind == PositionKind::Float)
             formats = {{VertexFormat::Float, UvPairKind::Float, 65536.0f},
                        {VertexFormat::HF_UV, UvPairKind::Half, 65536.0f},
-                       {VertexFormat::WordUV, UvPairKind::Word, 65536.0f},
-                       {VertexFormat::WordUV, UvPairKind::Word, 8192.0f}};
+                       {VertexFormat::WordUV, UvPairKind::Word, 8192.0f},
+                       {VertexFormat::WordUV, UvPairKind::Word, 65536.0f}};
         else if (p.kind == PositionKind::Half)
             formats = {{VertexFormat::HF_all, UvPairKind::Half, 65536.0f}};
         else
-            formats = {{VertexFormat::ShortAll, UvPairKind::Word, 65536.0f},
-                       {VertexFormat::ShortAll, UvPairKind::Word, 8192.0f}};
+            formats = {{VertexFormat::ShortAll, UvPairKind::Word, 8192.0f},
+                       {VertexFormat::ShortAll, UvPairKind::Word, 65536.0f}};
 
         // Bytes of a normal read as UVs give smooth pairs too: a UV pair never lies inside
         // a unit vector of the record.
