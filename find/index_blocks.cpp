@@ -199,6 +199,8 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
             bestScore = m.indexScore;
             best = h;
         }
+        // Scores stop at 1: no later, less simple reading can win by the margin.
+        if (bestScore + kSimplerPreference >= 1) break;
     }
     if (bestScore < kMinIndexScore) return false;
     std::uint64_t count = 0;
