@@ -21,6 +21,8 @@ constexpr std::uint64_t kMinNeighbourPairs = 6;
 // surface, 44 % of pairs for scattered points.
 constexpr double kFoldedCosine = 0.2;
 constexpr double kFoldsOfASurface = 0.02;
+constexpr std::uint64_t kCleanPairs = 64;  // neighbour pairs that show a surface without folds
+constexpr double kLongEdges = 24.0;
 
 double clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
 
@@ -39,12 +41,16 @@ bool finite3(const std::array<float, 3>& p) {
 // Median edge length against the bounding-box diagonal, scaled by the square root of the
 // triangle count: a surface cut into T triangles has edges of about diagonal / sqrt(T),
 // so a real mesh lands near 1 to 3 at any size while scattered points land far above.
-double edgeTermOf(double edgeToDiagonal, std::uint64_t triangles) {
+// Tessellated CAD parts break that rule (a cylinder's sides are triangles as long as the
+// part): where many neighbouring faces were compared and none fold, long edges are
+// allowed up to longEdges.
+double edgeTermOf(double edgeToDiagonal, std::uint64_t triangles, bool clean) {
     if (triangles == 0 || !(edgeToDiagonal > 0)) return 0;
     const double r = edgeToDiagonal * std::sqrt(static_cast<double>(triangles));
+    const double limit = clean ? kLongEdges : 6.5;
     // The small slope below 3 keeps the tighter of two good readings ahead, e.g. packed
     // positions read from their true start rather than one float later.
-    return clamp01((6.5 - r) / 3.5) * (1 - 0.01 * std::min(r, 3.0));
+    return clamp01((limit - r) / (limit - 3)) * (1 - 0.01 * std::min(r, 3.0));
 }
 
 // 1 up to 1e5, falling to 0 at 1e7 on a log scale.
@@ -219,7 +225,9 @@ double vertexScoreOf(const CandidateMeasures& m) {
     const double unitTerm = m.unitLengthShare > 0.9 ? 0.5 : 1.0;
     const double nondegenerate = std::max(1.0, good * static_cast<double>(triangles));
     const double outlierTerm = 1 - std::min(0.3, 0.03 * static_cast<double>(m.outliers));
-    return clamp01(magnitudeTermOf(m.maxMagnitude) * edgeTermOf(m.medianEdgeToDiagonal, static_cast<std::uint64_t>(nondegenerate)) *
+    const bool clean = m.neighbourPairs >= kCleanPairs && m.foldedShare <= kFoldsOfASurface / 4;
+    return clamp01(magnitudeTermOf(m.maxMagnitude) *
+                   edgeTermOf(m.medianEdgeToDiagonal, static_cast<std::uint64_t>(nondegenerate), clean) *
                    good * good * (1 - 0.7 * m.needleShare) * unitTerm * outlierTerm * foldTermOf(m));
 }
 

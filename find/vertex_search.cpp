@@ -25,6 +25,7 @@ constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by on
 constexpr double kClearForScan = 0.75;       // index and vertex scores that earn the scans start by start
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
+constexpr double kLongQuickLimit = 24.0;     // the same where no sampled neighbours fold
 constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
 constexpr double kQuickNeedle = 0.05;        // triangle quality below which a sampled one is bad
 constexpr double kGoodEnough = 0.9;
@@ -204,9 +205,11 @@ public:
             // meshes have (far shorter edges come from a sample mixing blocks). Thin parts
             // of a real mesh make needles too, but never fold neighbouring faces onto each
             // other.
-            if (r <= kQuickLimit)
-                shortlist_.push_back(
-                    {bad + quickFolded(kind, stride, first) + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
+            // Long thin faces (a tessellated cylinder) pass where no neighbours fold.
+            if (!(r <= kLongQuickLimit)) continue;
+            const double folded = quickFolded(kind, stride, first);
+            if (r <= kQuickLimit || (folded == 0 && neighbours().size() >= kQuickPairs))
+                shortlist_.push_back({bad + 2 * folded + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
         }
         std::sort(shortlist_.begin(), shortlist_.end());
         if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
