@@ -237,6 +237,20 @@ TEST(MeshMeasures, TellAMeshFromScatteredPoints) {
     const CandidateMeasures shuffled = measureMesh(mapped);
     EXPECT_GT(shuffled.uvFoldedShare, 0.3);
     EXPECT_LT(shuffled.uvScore, 0.2);
+    // A tessellated tube: every side face runs the tube's whole length.
+    Mesh tube;
+    const int sides = 32;
+    for (int k = 0; k < sides; ++k)
+        for (float z : {0.0f, 10.0f})
+            tube.positions.push_back({std::cos(k * 6.2832f / sides), std::sin(k * 6.2832f / sides), z});
+    for (std::uint32_t k = 0; k < sides; ++k) {
+        const std::uint32_t a = 2 * k, b = 2 * ((k + 1) % sides);
+        tube.triangles.push_back({a, b, a + 1});
+        tube.triangles.push_back({b, b + 1, a + 1});
+    }
+    EXPECT_GT(measureMesh(tube).vertexScore, 0.5);
+    std::shuffle(tube.positions.begin(), tube.positions.end(), rng);
+    EXPECT_LT(measureMesh(tube).vertexScore, 0.2);
 }
 
 // The layouts docs/field_test.md gives for the shared real files, where one index block
