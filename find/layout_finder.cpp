@@ -210,8 +210,13 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
             const std::uint64_t overlap = std::min(b.byteEnd(), k.byteEnd()) > std::max<std::uint64_t>(b.start, k.start)
                                               ? std::min(b.byteEnd(), k.byteEnd()) - std::max<std::uint64_t>(b.start, k.start)
                                               : 0;
-            return 5 * overlap >= 4 * (b.byteEnd() - b.start) && k.triangles.size() > b.triangles.size() &&
-                   k.measures.indexScore + 0.02 >= b.measures.indexScore;
+            // The same values read the same way are one list, however well a piece of it
+            // scores on its own.
+            const bool piece = overlap == b.byteEnd() - b.start && k.indexSize == b.indexSize &&
+                               k.bigEndian == b.bigEndian && (b.start - k.start) % k.indexSize == 0 &&
+                               k.triangles.size() > b.triangles.size();
+            return piece || (5 * overlap >= 4 * (b.byteEnd() - b.start) && k.triangles.size() > b.triangles.size() &&
+                             k.measures.indexScore + 0.02 >= b.measures.indexScore);
         });
         if (!inside) kept.push_back(std::move(b));
         if (kept.size() >= kMaxBlocks) break;

@@ -21,7 +21,7 @@ constexpr std::uint64_t kMinNeighbourPairs = 6;
 // surface, 44 % of pairs for scattered points.
 constexpr double kFoldedCosine = 0.2;
 constexpr double kFoldsOfASurface = 0.02;
-constexpr std::uint64_t kCleanPairs = 64;  // neighbour pairs that show a surface without folds
+constexpr std::uint64_t kCleanPairs = 24;  // neighbour pairs that show a surface without folds
 constexpr double kLongEdges = 24.0;
 
 double clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
@@ -210,10 +210,13 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     std::sort(sets.begin(), sets.end());
     std::uint64_t twice = 0;
     for (std::size_t i = 1; i < sets.size(); ++i) twice += sets[i] == sets[i - 1] && !hasRepeat(sets[i]);
+    // Lists joined from strips keep the strips' degenerate faces (a corner named twice),
+    // so those cost less than a face read twice.
     const double repeatShare = static_cast<double>(repeats + 2 * twice) / static_cast<double>(triangles.size());
+    const double doubledShare = static_cast<double>(twice) / static_cast<double>(triangles.size());
     // Meshes with a vertex per corner (flat shading) pair no edges, so pairing raises the
     // score without being required; repeats and unnamed vertices lower it.
-    m.indexScore = clamp01((0.45 + 0.55 * m.pairedEdgeShare) * (1 - 2 * repeatShare) *
+    m.indexScore = clamp01((0.45 + 0.55 * m.pairedEdgeShare) * (1 - 1.2 * repeatShare - 1.6 * doubledShare) *
                            (0.3 + 0.7 * m.indexCoverage));
 }
 

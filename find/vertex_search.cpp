@@ -152,6 +152,21 @@ public:
             }
     }
 
+    // Packed positions right where a block of normals begins or ends, in every region:
+    // exact anchors, so they go before the wider search near each region's ends.
+    void searchBoundaries(std::span<const VertexRegion> regions) {
+        constexpr std::uint32_t kPacked = 12;
+        std::vector<std::uint64_t> starts;
+        for (const VertexRegion& r : regions)
+            for (std::uint64_t b : r.boundaries) {
+                starts.push_back(b);
+                if (b >= used_ * kPacked) starts.push_back(b - used_ * kPacked);
+            }
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        judgeStarts(PositionKind::Float, kPacked, starts);
+    }
+
     // Every start of a region in turn, where its blocks lie between other float data
     // that no anchor marks: floats at the region's word alignment, records a whole
     // number of words long, for as many starts as the budget leaves.
@@ -991,6 +1006,7 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
     std::stable_sort(near.begin(), near.end(), [&](const VertexRegion& a, const VertexRegion& b) {
         return distance(a, block) < distance(b, block);
     });
+    search.searchBoundaries(near);
     for (const VertexRegion& r : near) {
         if (search.stopped() || search.goodEnough()) break;
         search.searchRegion(r, {PositionKind::Float});

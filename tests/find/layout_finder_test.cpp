@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -267,12 +268,19 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
                            {"duck_fvf32.bin", 0, 0x62b8, 2399, 32},          {"milktruck.bin", 0x16858, 0x5ae0, 1856, 12},
                            {"milktruck.bin", 0x19138, 0xb540, 72, 12},       {"milktruck.bin", 0x19288, 0xce60, 464, 12},
                            {"milktruck.bin", 0x19948, 0xff98, 586, 12},      {"box_interleaved.bin", 0x240, 0xc, 24, 24},
-                           {"sphere_vnormals_be.ply", 9490, 225, 386, 24}, {"reference_le.ply", 13801, 280, 845, 16}};
+                           {"sphere_vnormals_be.ply", 9490, 225, 386, 24}, {"reference_le.ply", 13801, 280, 845, 16},
+                           {"jeep.ms3d", 0x45ce, 0x11, 1190, 15},           {"box_textured.bin", 0x300, 0x120, 24, 12},
+                           {"engine.bin", 0x147348, 0x5e50, 2012, 12},      {"engine.bin", 0x14db10, 0x14280, 264, 12},
+                           {"engine.bin", 0x1591b0, 0x38a6c, 43, 12}};
+    std::map<std::string, std::vector<LayoutCandidate>> scanned;
     for (const Known& k : known) {
         SCOPED_TRACE(k.file);
-        std::ifstream in(folder / k.file, std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
-        const auto found = findLayouts(bytes, FindOptions{});
+        if (!scanned.count(k.file)) {
+            std::ifstream in(folder / k.file, std::ios::binary);
+            const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
+            scanned[k.file] = findLayouts(bytes, FindOptions{});
+        }
+        const auto& found = scanned[k.file];
         const LayoutCandidate* best = nullptr;
         for (const auto& c : found)
             if (c.settings.faceIndexStart == k.indexStart && (!best || c.score > best->score)) best = &c;
