@@ -29,6 +29,7 @@ constexpr double kLongQuickLimit = 24.0;     // the same where no sampled neighb
 constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
 constexpr double kQuickNeedle = 0.05;        // triangle quality below which a sampled one is bad
 constexpr double kGoodEnough = 0.9;
+constexpr double kSureAtBoundary = 0.6;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
 constexpr std::size_t kQuickPairs = 32;  // neighbour pairs of the sampled fold check
@@ -164,6 +165,7 @@ public:
             }
         std::sort(starts.begin(), starts.end());
         starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        boundaryStarts_ = starts;
         judgeStarts(PositionKind::Float, kPacked, starts);
     }
 
@@ -242,7 +244,15 @@ public:
         return fullChecks_ >= kFullChecks || quickChecks_ >= kQuickChecks ||
                (cancel_ && cancel_->load(std::memory_order_relaxed));
     }
-    bool goodEnough() const { return !choices_.empty() && choices_.front().vertexScore >= kGoodEnough; }
+    // A reading right at a normal block's end that folds no neighbours is as sure as a
+    // high score: CAD parts with thin faces never reach one.
+    bool goodEnough() const {
+        if (choices_.empty()) return false;
+        const PositionChoice& c = choices_.front();
+        if (c.vertexScore >= kGoodEnough) return true;
+        return c.vertexScore >= kSureAtBoundary && c.measures.neighbourPairs >= kQuickPairs &&
+               c.measures.foldedShare == 0 && std::binary_search(boundaryStarts_.begin(), boundaryStarts_.end(), c.first);
+    }
     std::uint64_t used() const { return used_; }
 
     std::vector<LayoutCandidate> candidates(std::size_t keep, std::span<const VertexRegion> regions) {
@@ -815,6 +825,7 @@ private:
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> normalRuns_;
+    std::vector<std::uint64_t> boundaryStarts_;  ///< sorted
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
     mutable std::vector<std::array<float, 3>> quickPositions_;
     mutable std::vector<NeighbourPair> quickPairs_;
