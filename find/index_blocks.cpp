@@ -33,6 +33,14 @@ constexpr double kMinRecordScore = 0.6;
 // Below this an index block names too few of its vertices, or names them at random.
 constexpr double kMinIndexScore = 0.4;
 
+// One index value of Size bytes at p.
+template <std::uint8_t Size, bool BigEndian>
+std::uint32_t load(const std::uint8_t* p) {
+    if constexpr (Size == 2) return BigEndian ? std::uint32_t(p[0]) << 8 | p[1] : std::uint32_t(p[1]) << 8 | p[0];
+    if constexpr (BigEndian) return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+}
+
 struct Stream {
     std::span<const std::uint8_t> model;
     std::uint8_t size;
@@ -42,9 +50,8 @@ struct Stream {
     bool has(std::uint64_t j) const { return first + (j + 1) * size <= model.size(); }
     std::uint32_t at(std::uint64_t j) const {
         const std::uint8_t* p = model.data() + first + j * size;
-        if (size == 2) return bigEndian ? std::uint32_t(p[0]) << 8 | p[1] : std::uint32_t(p[1]) << 8 | p[0];
-        if (bigEndian) return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-        return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+        if (size == 2) return bigEndian ? load<2, true>(p) : load<2, false>(p);
+        return bigEndian ? load<4, true>(p) : load<4, false>(p);
     }
     bool isMarker(std::uint32_t v) const { return size == 2 && v == kRestart; }
 };
@@ -162,7 +169,8 @@ std::vector<Hypothesis> hypothesesFor(const Stream& s, bool hasMarkers) {
 std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles) {
     std::vector<std::uint32_t> corners;
     const std::size_t step = std::max<std::size_t>(1, triangles.size() / 4096);
-    for (std::size_t i = 0; i < triangles.size(); i += step) corners.insert(corners.end(), triangles[i].begin(), triangles[i].end());
+    for (std::size_t i = 0; i < triangles.size(); i += step)
+        corners.insert(corners.end(), triangles[i].begin(), triangles[i].end());
     if (corners.empty()) return UINT32_MAX;
     const auto at98 = corners.begin() + static_cast<std::ptrdiff_t>(corners.size() * 98 / 100);
     std::nth_element(corners.begin(), at98, corners.end());
@@ -383,128 +391,121 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 
 namespace {
 
-template <std::uint8_t Size, bool BigEndian>
-std::uint32_t load(const std::uint8_t* p) {
-    if constexpr (Size == 2) return BigEndian ? std::uint32_t(p[0]) << 8 | p[1] : std::uint32_t(p[1]) << 8 | p[0];
-    if constexpr (BigEndian) return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-    return std::uint32_t(p[3]) << 24 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
-}
-
 // One index width and byte order of the record scan, compiled for each.
 template <std::uint8_t size, bool bigEndian>
 void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                       std::uint64_t minTriangles, std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
                       const std::atomic<bool>* cancel, std::vector<IndexBlock>& blocks) {
-        const Stream s{model, size, bigEndian, 0};
-        const std::uint32_t spread = size == 2 ? kRecordSpread16 : kRecordSpread32;
-        const std::uint64_t triple = 3u * size;
-        auto value = [&](std::uint64_t byte) { return load<size, bigEndian>(model.data() + byte); };
-        // Three distinct values close together, the corners of one face.
-        // Files keep the odd face with a corner twice, so only the first must be clean.
-        auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi, bool distinct = true) {
-            if (byte + triple > model.size()) return false;
-            const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
-            if (distinct && (a == b || b == c || a == c)) return false;
-            if (a == b && b == c) return false;
-            lo = std::min({a, b, c});
-            hi = std::max({a, b, c});
-            return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
+    const Stream s{model, size, bigEndian, 0};
+    const std::uint32_t spread = size == 2 ? kRecordSpread16 : kRecordSpread32;
+    const std::uint64_t triple = 3u * size;
+    auto value = [&](std::uint64_t byte) { return load<size, bigEndian>(model.data() + byte); };
+    // Three distinct values close together, the corners of one face.
+    // Files keep the odd face with a corner twice, so only the first must be clean.
+    auto face = [&](std::uint64_t byte, std::uint32_t& lo, std::uint32_t& hi, bool distinct = true) {
+        if (byte + triple > model.size()) return false;
+        const std::uint32_t a = value(byte), b = value(byte + size), c = value(byte + 2 * size);
+        if (distinct && (a == b || b == c || a == c)) return false;
+        if (a == b && b == c) return false;
+        lo = std::min({a, b, c});
+        hi = std::max({a, b, c});
+        return hi < kWideLimit && !s.isMarker(hi) && hi - lo <= spread;
+    };
+    std::uint64_t p = from;
+    struct Chain {
+        std::uint64_t stride = 0, end = 0;
+        unsigned retries = 0;
+    };
+    std::vector<Chain> rejected;
+    auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
+                                     [](const auto& a, const auto& b) { return a.second <= b.first; });
+    const std::uint64_t last = std::min<std::uint64_t>(to, model.size() >= triple ? model.size() - triple + 1 : 0);
+    for (; p < last; ++p) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return;
+        while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
+        if (nextSkip != skip.end() && nextSkip->first <= p) {
+            p = nextSkip->second - 1;
+            continue;
+        }
+        // Most bytes fail on their first two values: those are passed over in a tight
+        // loop up to the next list found, a bounded stretch at a time.
+        const std::uint64_t stop = std::min({last, nextSkip != skip.end() ? nextSkip->first : last, p + (1u << 16)});
+        const auto close = [&](std::uint64_t at) {
+            const std::uint32_t a = value(at), b = value(at + size);
+            return a < kWideLimit && b < kWideLimit && a != b && (a > b ? a - b : b - a) <= spread;
         };
-        std::uint64_t p = from;
-        struct Chain {
-            std::uint64_t stride = 0, end = 0;
-            unsigned retries = 0;
-        };
-        std::vector<Chain> rejected;
-        auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
-                                         [](const auto& a, const auto& b) { return a.second <= b.first; });
-        const std::uint64_t last = std::min<std::uint64_t>(to, model.size() >= triple ? model.size() - triple + 1 : 0);
-        for (; p < last; ++p) {
-            if (cancel && cancel->load(std::memory_order_relaxed)) return;
-            while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
-            if (nextSkip != skip.end() && nextSkip->first <= p) {
-                p = nextSkip->second - 1;
-                continue;
+        while (p < stop && !close(p)) ++p;
+        if (p >= stop) {
+            --p;
+            continue;
+        }
+        std::uint32_t lo = 0, hi = 0;
+        if (!face(p, lo, hi)) continue;
+        // The values right after belong to the next face in a plain list, which the
+        // stream scan finds; here the record holds other bytes first.
+        std::uint32_t nlo = 0, nhi = 0;
+        if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
+        std::uint64_t stride = 0;
+        for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
+            bool all = true;
+            for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
+                std::uint32_t flo = 0, fhi = 0;
+                all = face(p + f * r, flo, fhi) && std::max(hi, fhi) - std::min(lo, flo) <= 2 * spread;
             }
-            // Most bytes fail on their first two values: those are passed over in a tight
-            // loop up to the next list found, a bounded stretch at a time.
-            const std::uint64_t stop = std::min({last, nextSkip != skip.end() ? nextSkip->first : last, p + (1u << 16)});
-            const auto close = [&](std::uint64_t at) {
-                const std::uint32_t a = value(at), b = value(at + size);
-                return a < kWideLimit && b < kWideLimit && a != b && (a > b ? a - b : b - a) <= spread;
-            };
-            while (p < stop && !close(p)) ++p;
-            if (p >= stop) {
-                --p;
-                continue;
-            }
-            std::uint32_t lo = 0, hi = 0;
-            if (!face(p, lo, hi)) continue;
-            // The values right after belong to the next face in a plain list, which the
-            // stream scan finds; here the record holds other bytes first.
-            std::uint32_t nlo = 0, nhi = 0;
-            if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
-            std::uint64_t stride = 0;
-            for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
-                bool all = true;
-                for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
-                    std::uint32_t flo = 0, fhi = 0;
-                    all = face(p + f * r, flo, fhi) && std::max(hi, fhi) - std::min(lo, flo) <= 2 * spread;
+            if (all) stride = r;
+        }
+        if (!stride) continue;
+        const auto known = std::find_if(rejected.begin(), rejected.end(), [&](const Chain& c) {
+            return c.stride == stride && p < c.end && (c.end - p) % stride == 0;
+        });
+        if (known != rejected.end() && ++known->retries > kRecordRetries) continue;
+        IndexBlock block;
+        std::uint64_t q = p;
+        std::uint32_t blockLo = lo, blockHi = hi;
+        for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi, false); q += stride) {
+            blockLo = std::min(blockLo, flo);
+            blockHi = std::max(blockHi, fhi);
+            block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
+        }
+        if (block.triangles.size() >= minTriangles && p <= UINT32_MAX &&
+            3 * block.triangles.size() <= UINT32_MAX) {
+            block.start = static_cast<std::uint32_t>(p);
+            block.count = static_cast<std::uint32_t>(3 * block.triangles.size());
+            block.indexSize = size;
+            block.bigEndian = bigEndian;
+            block.faceGap = static_cast<std::uint8_t>(stride - triple);
+            block.faceVertexCount = 3;
+            block.topology = IndexTopology::List;
+            // Judged on a sample first: a long stretch of non-mesh records costs
+            // one sample, not one full measure per byte.
+            CandidateMeasures sample;
+            measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kRecordSampleFaces,
+                                                                                block.triangles.size())),
+                           sample);
+            // The first faces name only part of the vertices, so the sample's
+            // coverage says little: faces that share edges count as covering.
+            const double coverage = sample.indexCoverage;
+            const double prefixScore = sample.indexScore * (0.3 + 0.7 * std::max(coverage, sample.pairedEdgeShare)) /
+                                       (0.3 + 0.7 * coverage);
+            if (prefixScore >= kMinIndexScore) {
+                measureIndices(block.triangles, block.measures);
+                block.minIndex = block.measures.minIndex;
+                block.maxIndex = block.measures.maxIndex;
+                if (block.measures.indexScore >= kMinRecordScore) {
+                    blocks.push_back(std::move(block));
+                    p = q - 1;
+                    continue;
                 }
-                if (all) stride = r;
-            }
-            if (!stride) continue;
-            const auto known = std::find_if(rejected.begin(), rejected.end(), [&](const Chain& c) {
-                return c.stride == stride && p < c.end && (c.end - p) % stride == 0;
-            });
-            if (known != rejected.end() && ++known->retries > kRecordRetries) continue;
-            IndexBlock block;
-            std::uint64_t q = p;
-            std::uint32_t blockLo = lo, blockHi = hi;
-            for (std::uint32_t flo = 0, fhi = 0; q < model.size() && face(q, flo, fhi, false); q += stride) {
-                blockLo = std::min(blockLo, flo);
-                blockHi = std::max(blockHi, fhi);
-                block.triangles.push_back({value(q), value(q + size), value(q + 2 * size)});
-            }
-            if (block.triangles.size() >= minTriangles && p <= UINT32_MAX &&
-                3 * block.triangles.size() <= UINT32_MAX) {
-                block.start = static_cast<std::uint32_t>(p);
-                block.count = static_cast<std::uint32_t>(3 * block.triangles.size());
-                block.indexSize = size;
-                block.bigEndian = bigEndian;
-                block.faceGap = static_cast<std::uint8_t>(stride - triple);
-                block.faceVertexCount = 3;
-                block.topology = IndexTopology::List;
-                // Judged on a sample first: a long stretch of non-mesh records costs
-                // one sample, not one full measure per byte.
-                CandidateMeasures sample;
-                measureIndices(std::span(block.triangles).first(std::min<std::size_t>(kRecordSampleFaces,
-                                                                                    block.triangles.size())),
-                               sample);
-                // The first faces name only part of the vertices, so the sample's
-                // coverage says little: faces that share edges count as covering.
-                const double coverage = sample.indexCoverage;
-                const double prefixScore = sample.indexScore * (0.3 + 0.7 * std::max(coverage, sample.pairedEdgeShare)) /
-                                           (0.3 + 0.7 * coverage);
-                if (prefixScore >= kMinIndexScore) {
-                    measureIndices(block.triangles, block.measures);
-                    block.minIndex = block.measures.minIndex;
-                    block.maxIndex = block.measures.maxIndex;
-                    if (block.measures.indexScore >= kMinRecordScore) {
-                        blocks.push_back(std::move(block));
-                        p = q - 1;
-                        continue;
-                    }
-                }
-            }
-            // A few stray records before a true block spoil its score, so a later
-            // record of a rejected chain may start a block, a few times for one chain.
-            if (known == rejected.end()) {
-                // Chains of every phase of one stride interleave: a few are kept.
-                if (rejected.size() >= kChainsKept) rejected.erase(rejected.begin());
-                rejected.push_back({stride, q, 0});
             }
         }
+        // A few stray records before a true block spoil its score, so a later
+        // record of a rejected chain may start a block, a few times for one chain.
+        if (known == rejected.end()) {
+            // Chains of every phase of one stride interleave: a few are kept.
+            if (rejected.size() >= kChainsKept) rejected.erase(rejected.begin());
+            rejected.push_back({stride, q, 0});
+        }
+    }
 }
 
 }  // namespace

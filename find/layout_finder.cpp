@@ -79,6 +79,12 @@ std::uint64_t indexEnd(const LayoutCandidate& c) {
     return s.faceIndexStart + faces * (std::uint64_t{s.faceVertexCount} * s.indexSize + s.faceGap);
 }
 
+// Bytes that [aBegin, aEnd) and [bBegin, bEnd) share.
+std::uint64_t overlapOf(std::uint64_t aBegin, std::uint64_t aEnd, std::uint64_t bBegin, std::uint64_t bEnd) {
+    const std::uint64_t from = std::max(aBegin, bBegin), to = std::min(aEnd, bEnd);
+    return to > from ? to - from : 0;
+}
+
 // Best first; a block keeps a few alternatives, and a reading of bytes another block
 // already explains better is dropped.
 std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t maxCandidates) {
@@ -109,9 +115,7 @@ std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t 
         }
         if (!same)
             for (const Kept& k : kept) {
-                const std::uint64_t overlap = std::min(end, k.end) > std::max(begin, k.begin)
-                                                  ? std::min(end, k.end) - std::max(begin, k.begin)
-                                                  : 0;
+                const std::uint64_t overlap = overlapOf(begin, end, k.begin, k.end);
                 if (overlap * 2 > end - begin) {
                     take = false;
                     break;
@@ -207,9 +211,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     std::vector<IndexBlock> kept;
     for (IndexBlock& b : blocks) {
         const bool inside = std::any_of(kept.begin(), kept.end(), [&](const IndexBlock& k) {
-            const std::uint64_t overlap = std::min(b.byteEnd(), k.byteEnd()) > std::max<std::uint64_t>(b.start, k.start)
-                                              ? std::min(b.byteEnd(), k.byteEnd()) - std::max<std::uint64_t>(b.start, k.start)
-                                              : 0;
+            const std::uint64_t overlap = overlapOf(b.start, b.byteEnd(), k.start, k.byteEnd());
             // The same values read the same way are one list, however well a piece of it
             // scores on its own.
             const bool piece = overlap == b.byteEnd() - b.start && k.indexSize == b.indexSize &&
@@ -228,7 +230,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
         const bool big = i >= regions[0].size();
         VertexRegion& r = big ? regions[1][i - regions[0].size()] : regions[0][i];
         estimateStrides(model, r);
-        findBoundaries(model, big, r);
+        findNormalBlocks(model, big, r);
     });
 
     const auto indexBytes = clearIndexBytes(blocks);

@@ -129,33 +129,43 @@ std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32
     return pairs;
 }
 
+int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
+           const std::array<float, 3>& b) {
+    const auto e = minus(q, p);
+    auto sa = minus(a, p);
+    auto sb = minus(b, p);
+    const double ee = e[0] * e[0] + e[1] * e[1] + e[2] * e[2];
+    if (!(ee > 0) || !std::isfinite(ee)) return -1;
+    // The parts of the two corners square to the edge: the faces' directions from it.
+    const double ka = (sa[0] * e[0] + sa[1] * e[1] + sa[2] * e[2]) / ee;
+    const double kb = (sb[0] * e[0] + sb[1] * e[1] + sb[2] * e[2]) / ee;
+    for (int k = 0; k < 3; ++k) {
+        sa[k] -= ka * e[k];
+        sb[k] -= kb * e[k];
+    }
+    const double la = length(sa), lb = length(sb);
+    if (!(la > 1e-9 * std::sqrt(ee)) || !(lb > 1e-9 * std::sqrt(ee))) return -1;
+    return (sa[0] * sb[0] + sa[1] * sb[1] + sa[2] * sb[2]) / (la * lb) >= kFoldedCosine ? 1 : 0;
+}
+
+std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<float, 2>& q,
+                              const std::array<float, 2>& a, const std::array<float, 2>& b) {
+    const double eu = double{q[0]} - p[0], ev = double{q[1]} - p[1];
+    return {eu * (double{a[1]} - p[1]) - ev * (double{a[0]} - p[0]), eu * (double{b[1]} - p[1]) - ev * (double{b[0]} - p[0])};
+}
+
 void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
                   std::span<const NeighbourPair> neighbours, CandidateMeasures& m) {
     std::uint64_t compared = 0, folded = 0, uvCompared = 0, uvFolded = 0;
     const std::size_t n = positions.size();
     for (const NeighbourPair& pair : neighbours) {
         if (pair.p >= n || pair.q >= n || pair.a >= n || pair.b >= n) continue;
-        const auto e = minus(positions[pair.q], positions[pair.p]);
-        auto sa = minus(positions[pair.a], positions[pair.p]);
-        auto sb = minus(positions[pair.b], positions[pair.p]);
-        const double ee = e[0] * e[0] + e[1] * e[1] + e[2] * e[2];
-        if (!(ee > 0) || !std::isfinite(ee)) continue;
-        // The parts of the two corners square to the edge: the faces' directions from it.
-        const double ka = (sa[0] * e[0] + sa[1] * e[1] + sa[2] * e[2]) / ee;
-        const double kb = (sb[0] * e[0] + sb[1] * e[1] + sb[2] * e[2]) / ee;
-        for (int k = 0; k < 3; ++k) {
-            sa[k] -= ka * e[k];
-            sb[k] -= kb * e[k];
-        }
-        const double la = length(sa), lb = length(sb);
-        if (!(la > 1e-9 * std::sqrt(ee)) || !(lb > 1e-9 * std::sqrt(ee))) continue;
+        const int fold = foldOf(positions[pair.p], positions[pair.q], positions[pair.a], positions[pair.b]);
+        if (fold < 0) continue;
         ++compared;
-        if ((sa[0] * sb[0] + sa[1] * sb[1] + sa[2] * sb[2]) / (la * lb) >= kFoldedCosine) ++folded;
+        folded += fold;
         if (uvs.size() != n) continue;
-        const auto& up = uvs[pair.p];
-        const double eu = double{uvs[pair.q][0]} - up[0], ev = double{uvs[pair.q][1]} - up[1];
-        const double ca = eu * (double{uvs[pair.a][1]} - up[1]) - ev * (double{uvs[pair.a][0]} - up[0]);
-        const double cb = eu * (double{uvs[pair.b][1]} - up[1]) - ev * (double{uvs[pair.b][0]} - up[0]);
+        const auto [ca, cb] = uvSides(uvs[pair.p], uvs[pair.q], uvs[pair.a], uvs[pair.b]);
         if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
         ++uvCompared;
         if ((ca > 0) == (cb > 0)) ++uvFolded;

@@ -29,6 +29,16 @@ struct NeighbourPair {
 /// triangles of one patch close together, so that window holds most of its neighbours.
 std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32_t, 3>> triangles);
 
+/// Whether the two faces of a neighbour pair (shared edge p-q, corners a and b across it)
+/// fold onto each other: 1, or open out: 0; -1 where a face has no area.
+int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
+           const std::array<float, 3>& b);
+
+/// The sides of the edge p-q in UV space that a and b lie on, as two cross products: of
+/// one sign where the UV triangles overlap across the edge.
+std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<float, 2>& q,
+                              const std::array<float, 2>& a, const std::array<float, 2>& b);
+
 /// neighbourPairs, foldedShare and uvFoldedShare of m over the given pairs, in 3D and, where
 /// uvs are given, in UV space.
 void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,

@@ -32,16 +32,16 @@ constexpr double kGoodEnough = 0.9;
 constexpr double kSureAtBoundary = 0.6;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr double kUvAccept = 0.5;
-constexpr std::size_t kQuickPairs = 32;  // neighbour pairs of the sampled fold check
+constexpr std::size_t kQuickPairs = 32;      // neighbour pairs of the sampled fold check
 constexpr std::size_t kUvScanChecks = 1u << 16;  // UV block starts tried one by one
-constexpr std::size_t kUvRegions = 8;
+constexpr std::size_t kUvRegions = 8;        // regions nearest the positions searched for UVs
 // A reading a few bytes off takes its first or last record from the bytes beside the
 // block: that record's edges run this many times longer than its neighbours' edge, and
 // the reading loses this share of its score to the one that starts right.
 constexpr double kStrayRatio = 3.0;
 constexpr double kStrayEnd = 0.97;
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
-constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts            // regions nearest the positions searched for UVs
+constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
@@ -142,10 +142,11 @@ public:
                     for (std::int64_t shift = -reach; shift < reach; ++shift)
                         if (std::int64_t(a) + shift >= 0) starts.push_back(std::uint64_t(std::int64_t(a) + shift));
                 // A block begins or ends right where a block of normals does.
-                for (std::uint64_t b : region.boundaries) {
-                    if (b + span <= end + kRegionChunk) starts.push_back(b);
-                    if (b >= lo + used_ * stride) starts.push_back(b - used_ * stride);
-                }
+                for (const auto& normals : region.normalBlocks)
+                    for (std::uint64_t b : {normals.first, normals.second}) {
+                        if (b + span <= end + kRegionChunk) starts.push_back(b);
+                        if (b >= lo + used_ * stride) starts.push_back(b - used_ * stride);
+                    }
                 std::sort(starts.begin(), starts.end());
                 starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
                 judgeStarts(kind, stride, starts);
@@ -159,10 +160,11 @@ public:
         constexpr std::uint32_t kPacked = 12;
         std::vector<std::uint64_t> starts;
         for (const VertexRegion& r : regions)
-            for (std::uint64_t b : r.boundaries) {
-                starts.push_back(b);
-                if (b >= used_ * kPacked) starts.push_back(b - used_ * kPacked);
-            }
+            for (const auto& normals : r.normalBlocks)
+                for (std::uint64_t b : {normals.first, normals.second}) {
+                    starts.push_back(b);
+                    if (b >= used_ * kPacked) starts.push_back(b - used_ * kPacked);
+                }
         std::sort(starts.begin(), starts.end());
         starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
         boundaryStarts_ = starts;
@@ -181,11 +183,12 @@ public:
         for (std::uint8_t stride : region.strides) {
             if (stride % 4 != 0) continue;
             const std::uint64_t span = (used_ - 1) * stride + 12;
+            // Only as many starts as the budget leaves: a region may span the whole file.
             starts.clear();
-            for (std::uint64_t first = region.begin + (phase + 4 - region.begin % 4) % 4; first + span <= end; first += 4)
+            for (std::uint64_t first = region.begin + (phase + 4 - region.begin % 4) % 4;
+                 first + span <= end && starts.size() < kScanChecks - scanChecks_; first += 4)
                 starts.push_back(first);
             if (starts.empty()) continue;
-            if (starts.size() > kScanChecks - scanChecks_) starts.resize(kScanChecks - scanChecks_);
             scanChecks_ += starts.size();
             judgeStarts(PositionKind::Float, stride, starts);
             if (stopped() || goodEnough() || scanChecks_ >= kScanChecks) return;
@@ -233,11 +236,9 @@ public:
         for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
     }
 
-    void setNormalRuns(std::span<const VertexRegion> regions) {
-        // A region's boundaries are its runs' begins and ends, in order.
+    void setNormalBlocks(std::span<const VertexRegion> regions) {
         for (const VertexRegion& r : regions)
-            for (std::size_t i = 0; i + 1 < r.boundaries.size(); i += 2)
-                normalRuns_.emplace_back(r.boundaries[i], r.boundaries[i + 1]);
+            normalBlocks_.insert(normalBlocks_.end(), r.normalBlocks.begin(), r.normalBlocks.end());
     }
 
     bool stopped() const {
@@ -386,18 +387,15 @@ private:
         const auto pairs = neighbours();
         if (pairs.size() < kQuickPairs / 4) return 0;
         const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
-        quickPositions_.clear();
-        quickPairs_.clear();
-        for (std::size_t i = 0; i < pairs.size() && quickPairs_.size() < kQuickPairs; i += step) {
-            const NeighbourPair& pair = pairs[i];
-            const auto base = static_cast<std::uint32_t>(quickPositions_.size());
-            for (std::uint32_t v : {pair.p, pair.q, pair.a, pair.b})
-                quickPositions_.push_back(arr(positionOf(kind, stride, first, v)));
-            quickPairs_.push_back({base, base + 1, base + 2, base + 3});
+        const auto at = [&](std::uint32_t v) { return arr(positionOf(kind, stride, first, v)); };
+        std::size_t taken = 0, compared = 0, folded = 0;
+        for (std::size_t i = 0; i < pairs.size() && taken < kQuickPairs; i += step, ++taken) {
+            const int fold = foldOf(at(pairs[i].p), at(pairs[i].q), at(pairs[i].a), at(pairs[i].b));
+            if (fold < 0) continue;
+            ++compared;
+            folded += static_cast<std::size_t>(fold);
         }
-        CandidateMeasures m;
-        measureFolds(quickPositions_, {}, quickPairs_, m);
-        return m.foldedShare;
+        return compared ? static_cast<double>(folded) / static_cast<double>(compared) : 0;
     }
 
     void tryStart(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
@@ -410,28 +408,30 @@ private:
         const auto holds = [](const PositionChoice& half) {
             return half.vertexScore >= kHalfHolds && half.measures.maxMagnitude >= kSubnormalScale;
         };
-        const auto same = [&](const PositionChoice& c, PositionKind k) {
-            return c.kind == k && c.stride == stride && c.first == first;
+        const auto capBy = [](PositionChoice& shorts, const PositionChoice& half) {
+            shorts.vertexScore = std::min(shorts.vertexScore, 0.98 * half.vertexScore);
         };
         if (kind == PositionKind::Short) {
-            auto known = std::find_if(choices_.begin(), choices_.end(),
-                                      [&](const PositionChoice& c) { return same(c, PositionKind::Half); });
-            PositionChoice half = known != choices_.end() ? PositionChoice{} : decode(PositionKind::Half, stride, first);
-            const PositionChoice& h = known != choices_.end() ? *known : half;
-            if (holds(h)) choice.vertexScore = std::min(choice.vertexScore, 0.98 * h.vertexScore);
-            if (known == choices_.end()) keep(std::move(half));
+            if (const PositionChoice* half = known(PositionKind::Half, stride, first)) {
+                if (holds(*half)) capBy(choice, *half);
+            } else {
+                PositionChoice decoded = decode(PositionKind::Half, stride, first);
+                if (holds(decoded)) capBy(choice, decoded);
+                keep(std::move(decoded));
+            }
         } else if (kind == PositionKind::Half && holds(choice)) {
-            for (PositionChoice& c : choices_)
-                if (same(c, PositionKind::Short)) c.vertexScore = std::min(c.vertexScore, 0.98 * choice.vertexScore);
+            if (PositionChoice* shorts = known(PositionKind::Short, stride, first)) capBy(*shorts, choice);
         }
         keep(std::move(choice));
     }
 
-    bool tried(PositionKind kind, std::uint32_t stride, std::uint64_t first) const {
-        return std::any_of(choices_.begin(), choices_.end(), [&](const PositionChoice& c) {
-            return c.kind == kind && c.stride == stride && c.first == first;
-        });
+    PositionChoice* known(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
+        for (PositionChoice& c : choices_)
+            if (c.kind == kind && c.stride == stride && c.first == first) return &c;
+        return nullptr;
     }
+
+    bool tried(PositionKind kind, std::uint32_t stride, std::uint64_t first) { return known(kind, stride, first) != nullptr; }
 
     PositionChoice decode(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
         ++fullChecks_;
@@ -522,15 +522,7 @@ private:
     template <class Reader>
     double uvScoreOf(const PositionChoice& p, Reader&& reader) const {
         // The sampled vertices first: UVs are finite, small and not all one pair.
-        float lo = INFINITY;
-        float hi = -INFINITY;
-        for (std::uint32_t id : sampleIds_) {
-            const UvPair uv = reader(id);
-            if (!(std::fabs(uv.u) <= 64 && std::fabs(uv.v) <= 64)) return 0;
-            lo = std::min({lo, uv.u, uv.v});
-            hi = std::max({hi, uv.u, uv.v});
-        }
-        if (!(hi - lo > 0.01f)) return 0;
+        if (!smallAndApart(reader, sampleIds_.size(), 0.01f)) return 0;
         std::vector<std::array<float, 2>> uvs(used_);
         for (std::uint64_t id = 0; id < used_; ++id) {
             const UvPair uv = reader(id);
@@ -688,7 +680,7 @@ private:
     // would misread as UVs.
     bool insideNormals(std::uint64_t begin, std::uint64_t end) const {
         std::uint64_t inside = 0;
-        for (const auto& [b, e] : normalRuns_)
+        for (const auto& [b, e] : normalBlocks_)
             if (b < end && begin < e) inside += std::min(e, end) - std::max(b, begin);
         return 2 * inside > end - begin;
     }
@@ -718,25 +710,32 @@ private:
         return quickUvs([&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
     }
 
+    // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
     template <class Reader>
-    bool quickUvs(Reader&& at) const {
+    bool smallAndApart(Reader&& at, std::size_t count, float apart) const {
         float lo = INFINITY, hi = -INFINITY;
-        for (std::size_t n = 0; n < 3 && n < sampleIds_.size(); ++n) {
+        for (std::size_t n = 0; n < count && n < sampleIds_.size(); ++n) {
             const UvPair uv = at(sampleIds_[n]);
             if (!(std::fabs(uv.u) <= 64 && std::fabs(uv.v) <= 64)) return false;
             lo = std::min({lo, uv.u, uv.v});
             hi = std::max({hi, uv.u, uv.v});
         }
-        if (!(hi - lo > 1e-4f)) return false;
+        return hi - lo > apart;
+    }
+
+    template <class Reader>
+    bool quickUvs(Reader&& at) const {
+        if (!smallAndApart(at, 3, 1e-4f)) return false;
         const auto pairs = neighbours();
         const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
         std::size_t compared = 0, folded = 0;
         for (std::size_t i = 0; i < pairs.size() && compared < kQuickPairs; i += step) {
             const NeighbourPair& n = pairs[i];
-            const UvPair a = at(n.p), b = at(n.q), c = at(n.a), d = at(n.b);
-            const double eu = double{b.u} - a.u, ev = double{b.v} - a.v;
-            const double ca = eu * (double{c.v} - a.v) - ev * (double{c.u} - a.u);
-            const double cb = eu * (double{d.v} - a.v) - ev * (double{d.u} - a.u);
+            const auto uv = [&](std::uint32_t v) {
+                const UvPair pair = at(v);
+                return std::array<float, 2>{pair.u, pair.v};
+            };
+            const auto [ca, cb] = uvSides(uv(n.p), uv(n.q), uv(n.a), uv(n.b));
             if (!std::isfinite(ca) || !std::isfinite(cb)) return false;
             if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
             ++compared;
@@ -824,11 +823,9 @@ private:
     std::size_t scanChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalRuns_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalBlocks_;
     std::vector<std::uint64_t> boundaryStarts_;  ///< sorted
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
-    mutable std::vector<std::array<float, 3>> quickPositions_;
-    mutable std::vector<NeighbourPair> quickPairs_;
 };
 
 std::uint64_t distance(const VertexRegion& r, const IndexBlock& b) {
@@ -947,16 +944,14 @@ void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region) 
     }
 }
 
-void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region) {
+void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region) {
     constexpr std::uint32_t kMinRun = 16;  // unit vectors in a row
-    constexpr std::size_t kMaxBoundaries = 256;
+    constexpr std::size_t kMaxBlocks = 128;
     // A component of a unit vector is at most 1: its bits are at most those of 1.01.
     constexpr std::uint32_t kBelowOne = 0x3F8147AE;
     const SpanBytes bytes{model, bigEndian};
     const std::uint64_t end = std::min<std::uint64_t>(region.end, model.size());
-    struct Run {
-        std::uint64_t begin, end;
-    };
+    using Run = std::pair<std::uint64_t, std::uint64_t>;
     std::vector<Run> runs;
     std::array<std::uint32_t, 12> length{};
     const auto unit = [&](std::uint64_t o) {
@@ -971,23 +966,20 @@ void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexR
             ++run;
             continue;
         }
-        if (run >= kMinRun) runs.push_back({o - 12 * std::uint64_t{run}, o});
+        if (run >= kMinRun) runs.emplace_back(o - 12 * std::uint64_t{run}, o);
         run = 0;
     }
     // Inside a block of normals the bytes read a word or two later are often near unit
     // length too: of overlapping runs the longest stands.
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.end - a.begin > b.end - b.begin; });
-    std::vector<Run> kept;
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.second - a.first > b.second - b.first; });
+    region.normalBlocks.clear();
     for (const Run& r : runs) {
-        if (kept.size() * 2 >= kMaxBoundaries) break;
-        const bool overlaps = std::any_of(kept.begin(), kept.end(), [&](const Run& k) {
-            return r.begin < k.end && k.begin < r.end;
-        });
-        if (!overlaps) kept.push_back(r);
+        if (region.normalBlocks.size() >= kMaxBlocks) break;
+        const bool overlaps = std::any_of(region.normalBlocks.begin(), region.normalBlocks.end(),
+                                          [&](const Run& k) { return r.first < k.second && k.first < r.second; });
+        if (!overlaps) region.normalBlocks.push_back(r);
     }
-    region.boundaries.clear();
-    for (const Run& r : kept) region.boundaries.insert(region.boundaries.end(), {r.begin, r.end});
-    std::sort(region.boundaries.begin(), region.boundaries.end());
+    std::sort(region.normalBlocks.begin(), region.normalBlocks.end());
 }
 
 std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
@@ -995,7 +987,7 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
                                              std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
                                              std::size_t keep, const std::atomic<bool>* cancel) {
     BlockSearch search(model, block, indexBytes, cancel);
-    search.setNormalRuns(floatRegions);
+    search.setNormalBlocks(floatRegions);
     // Float-looking stretches inside the index block are its own values: regions are cut
     // where the block lies.
     std::vector<VertexRegion> near;
@@ -1006,11 +998,11 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
         }
         // Each side holds other records than the whole did: its strides are its own.
         if (r.begin + 64 <= block.start) {
-            near.push_back({r.begin, block.start, {}, r.boundaries});
+            near.push_back({r.begin, block.start, {}, r.normalBlocks});
             estimateStrides(model, near.back());
         }
         if (block.byteEnd() + 64 <= r.end) {
-            near.push_back({block.byteEnd(), r.end, {}, r.boundaries});
+            near.push_back({block.byteEnd(), r.end, {}, r.normalBlocks});
             estimateStrides(model, near.back());
         }
     }

@@ -17,9 +17,9 @@ struct VertexRegion {
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
     std::vector<std::uint8_t> strides;
-    /// Where a packed block of unit vectors (normals) begins or ends: formats write
-    /// their blocks back to back, so the next block starts where one ends.
-    std::vector<std::uint64_t> boundaries;
+    /// Packed blocks of unit vectors (normals), [begin, end) in file order: formats
+    /// write their blocks back to back, so the next block starts where one ends.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalBlocks;
 };
 
 /// Stretches where 4-byte words in the given byte order read as plausible floats, in
@@ -30,8 +30,8 @@ std::vector<VertexRegion> joinRegions(std::vector<VertexRegion> regions);
 /// Fills a region's strides from how its bytes repeat.
 void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region);
 
-/// Fills a region's boundaries from the packed unit-vector blocks it holds.
-void findBoundaries(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region);
+/// Fills a region's normalBlocks.
+void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region);
 
 /// Complete layouts for one index block: the vertex records it names and their UVs,
 /// at most keep of them, best first.
