@@ -52,6 +52,11 @@ namespace {
 // enough that a few of them per core stay a small part of the memory in use.
 constexpr std::size_t kBlockText = std::size_t{2} << 20;
 
+// Fewer blocks than this are formatted on the calling thread: starting the formatters and
+// faulting in their blocks costs more than a few blocks take, and a chain export writes
+// hundreds of small files.
+constexpr std::uint64_t kParallelBlocks = 8;
+
 // Blocks on their way from the formatting threads to the writer, which takes them in
 // order. Block b goes to slot b % slots; a formatter waits for its slot to be written.
 class BlockRing {
@@ -116,6 +121,18 @@ private:
     bool stopped_ = false;
 };
 
+// One block of room per thread, kept from call to call: a command that writes many small
+// files would otherwise map and fault in fresh pages for each of them.
+char* scratchBlock(std::size_t size) {
+    thread_local std::unique_ptr<char[]> text;
+    thread_local std::size_t room = 0;
+    if (room < size) {
+        text = std::make_unique_for_overwrite<char[]>(size);
+        room = size;
+    }
+    return text.get();
+}
+
 }  // namespace
 
 void TextOut::putInBlocks(std::uint64_t count, std::size_t maxItemText, bool anyThread, const BlockFormatter& format) {
@@ -129,9 +146,9 @@ void TextOut::putInBlocks(std::uint64_t count, std::size_t maxItemText, bool any
         return static_cast<std::size_t>(format(first, std::min(count, first + perBlock), text) - text);
     };
     const unsigned cores = std::thread::hardware_concurrency();
-    if (!anyThread || blocks == 1 || cores < 2) {
-        auto text = std::make_unique_for_overwrite<char[]>(std::min<std::uint64_t>(count, perBlock) * maxItemText);
-        for (std::uint64_t block = 0; block < blocks && !failed_; ++block) writeAll(text.get(), formatBlock(block, text.get()));
+    if (!anyThread || blocks < kParallelBlocks || cores < 2) {
+        char* text = scratchBlock(static_cast<std::size_t>(std::min<std::uint64_t>(count, perBlock)) * maxItemText);
+        for (std::uint64_t block = 0; block < blocks && !failed_; ++block) writeAll(text, formatBlock(block, text));
         return;
     }
     const unsigned workers = std::min<std::uint64_t>(cores, blocks);

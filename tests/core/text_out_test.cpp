@@ -55,7 +55,7 @@ TEST(TextOut, AFullDiskIsReportedAtClose) {
 // blocks. A full disk stops the blocks early and stays reported.
 TEST(TextOut, BlocksComeOutInItemOrder) {
     TempDir dir;
-    constexpr std::uint64_t kItems = 50000;  // many blocks of 2 MiB / 64 items
+    constexpr std::uint64_t kItems = 400000;  // enough blocks of 2 MiB / 64 items to share them out
     auto itemText = [](std::uint64_t i) { return format("item %lu %f\n", i, static_cast<float>(i) / 7.0f); };
     std::string expected = "head\n";
     for (std::uint64_t i = 0; i < kItems; ++i) expected += itemText(i);
