@@ -177,6 +177,30 @@ std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles)
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(UINT32_MAX, std::uint64_t{*at98} + *at98 / 4 + 16));
 }
 
+// A strip starts and ends on a whole triangle, and its values stay near the ones before:
+// windows with a vertex twice at its ends are the zeros or padding beside it, and values
+// that leap farther than the strip ever moves inside are the data around it read on.
+void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
+    if (last - first < 8) return;
+    const auto jump = [&](std::uint64_t j) {
+        const std::uint32_t a = s.at(j - 1), b = s.at(j);
+        return a > b ? a - b : b - a;
+    };
+    std::vector<std::uint32_t> jumps;
+    const std::uint64_t step = std::max<std::uint64_t>(1, (last - first) / 4096);
+    for (std::uint64_t j = first + 1; j < last; j += step) jumps.push_back(jump(j));
+    const auto at95 = jumps.begin() + static_cast<std::ptrdiff_t>(jumps.size() * 95 / 100);
+    std::nth_element(jumps.begin(), at95, jumps.end());
+    const std::uint64_t limit = 2 * std::uint64_t{*at95} + 16;
+    const auto repeats = [&](std::uint64_t j) {
+        const std::uint32_t a = s.at(j), b = s.at(j + 1), c = s.at(j + 2);
+        return a == b || b == c || a == c;
+    };
+    const std::uint64_t keep = std::max<std::uint64_t>(8, (last - first) / 2);
+    while (last - first > keep && (repeats(first) || jump(first + 1) > limit || jump(first + 2) > limit)) ++first;
+    while (last - first > keep && (repeats(last - 3) || jump(last - 1) > limit || jump(last - 2) > limit)) --last;
+}
+
 // The block elements [begin, end) of s make under the layout that fits them best.
 bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uint64_t minTriangles,
                IndexBlock& block) {
@@ -236,6 +260,18 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         const std::uint32_t limit = bulkLimit(block.triangles);
         trimEnds([&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; });
         if (block.triangles.size() < minTriangles) return false;
+    } else if (best.topology == IndexTopology::Strip) {
+        std::uint64_t first = begin + phase;
+        std::uint64_t last = end;
+        trimStripEnds(s, first, last);
+        if (first != begin + phase || last != end) {
+            begin = first;
+            end = last;
+            phase = 0;
+            buildTriangles(s, begin, end, {best.topology, best.faceVertexCount, best.gapElements, 0}, UINT64_MAX,
+                           block.triangles, count, valid);
+            if (!valid || block.triangles.size() < minTriangles) return false;
+        }
     }
     const std::uint64_t startByte = s.first + (begin + phase) * s.size;
     if (startByte > UINT32_MAX || count > UINT32_MAX) return false;

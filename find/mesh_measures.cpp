@@ -21,6 +21,7 @@ constexpr std::uint64_t kMinNeighbourPairs = 6;
 // surface, 44 % of pairs for scattered points.
 constexpr double kFoldedCosine = 0.2;
 constexpr double kFoldsOfASurface = 0.02;
+constexpr double kSliver = 1e-3;  // height to edge below which a face has no side
 constexpr std::uint64_t kCleanPairs = 24;  // neighbour pairs that show a surface without folds
 constexpr double kLongEdges = 24.0;
 
@@ -144,7 +145,8 @@ int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const s
         sb[k] -= kb * e[k];
     }
     const double la = length(sa), lb = length(sb);
-    if (!(la > 1e-9 * std::sqrt(ee)) || !(lb > 1e-9 * std::sqrt(ee))) return -1;
+    // A sliver's side is rounding noise (the ring of a sphere's pole, a seam).
+    if (!(la > kSliver * std::sqrt(ee)) || !(lb > kSliver * std::sqrt(ee))) return -1;
     return (sa[0] * sb[0] + sa[1] * sb[1] + sa[2] * sb[2]) / (la * lb) >= kFoldedCosine ? 1 : 0;
 }
 
@@ -235,10 +237,12 @@ double vertexScoreOf(const CandidateMeasures& m) {
     if (triangles == 0) return 0;
     if (m.nonFinitePositions > 0) return 0;
     const double good = 1 - m.degenerateShare;
-    const double unitTerm = m.unitLengthShare > 0.9 ? 0.5 : 1.0;
     const double nondegenerate = std::max(1.0, good * static_cast<double>(triangles));
     const double outlierTerm = 1 - std::min(0.3, 0.03 * static_cast<double>(m.outliers));
     const bool clean = m.neighbourPairs >= kCleanPairs && m.foldedShare <= kFoldsOfASurface / 4;
+    // Points all of length 1 are most often normals read as positions; a unit sphere is
+    // one too, and its faces do not fold, so a clean surface loses less.
+    const double unitTerm = m.unitLengthShare > 0.9 ? (clean ? 0.85 : 0.5) : 1.0;
     return clamp01(magnitudeTermOf(m.maxMagnitude) *
                    edgeTermOf(m.medianEdgeToDiagonal, static_cast<std::uint64_t>(nondegenerate), clean) *
                    good * good * (1 - 0.7 * m.needleShare) * unitTerm * outlierTerm * foldTermOf(m));

@@ -31,6 +31,8 @@ constexpr double kQuickNeedle = 0.05;        // triangle quality below which a s
 constexpr double kGoodEnough = 0.9;
 constexpr double kSureAtBoundary = 0.6;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
+constexpr std::uint64_t kBesideBytes = 2048;  // apart from the index block, for halves and shorts
+constexpr std::size_t kBesideStrides = 3;
 constexpr double kUvAccept = 0.5;
 constexpr std::size_t kQuickPairs = 32;      // neighbour pairs of the sampled fold check
 constexpr std::size_t kUvScanChecks = 1u << 16;  // UV block starts tried one by one
@@ -152,6 +154,30 @@ public:
                 judgeStarts(kind, stride, starts);
                 if (stopped()) return;
             }
+    }
+
+    // Half and short blocks a little apart from the index block, with other data between
+    // (a header, the UVs): every start whose block ends within reach before the index
+    // block or begins within reach after it, nearest first, at the strides of each side.
+    void scanBeside(std::uint64_t reach) {
+        std::vector<std::uint64_t> starts;
+        for (bool after : {false, true}) {
+            VertexRegion side{after ? block_.byteEnd() : (block_.start > kNeighbourhood / 4 ? block_.start - kNeighbourhood / 4 : 0),
+                              after ? std::min<std::uint64_t>(model_.size(), block_.byteEnd() + kNeighbourhood / 4) : block_.start,
+                              {}, {}};
+            estimateStrides(model_, side);
+            for (PositionKind kind : {PositionKind::Half, PositionKind::Short})
+                for (std::size_t k = 1; k < std::min(side.strides.size(), kBesideStrides + 1); ++k) {
+                    const std::uint64_t bytes = used_ * side.strides[k];
+                    starts.clear();
+                    for (std::uint64_t d = 0; d < reach; d += 2) {
+                        if (!after && block_.start < bytes + d) break;
+                        starts.push_back(after ? block_.byteEnd() + d : block_.start - bytes - d);
+                    }
+                    judgeStarts(kind, side.strides[k], starts);
+                    if (stopped() || goodEnough()) return;
+                }
+        }
     }
 
     // Packed positions right where a block of normals begins or ends, in every region:
@@ -1023,6 +1049,8 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
         }
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them.
+    if (block.measures.indexScore >= kClearForScan && !search.goodEnough() && !search.stopped())
+        search.scanBeside(kBesideBytes);
     if (!search.goodEnough() && !search.stopped()) {
         const std::uint64_t reach = kNeighbourhood + search.used() * 64;
         VertexRegion after{block.byteEnd(), std::min<std::uint64_t>(model.size(), block.byteEnd() + reach), {}, {}};

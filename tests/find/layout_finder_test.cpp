@@ -187,6 +187,89 @@ TEST(LayoutFinder, FindsBlocksWrittenBackToBackAfterOtherFloats) {
     }
 }
 
+// Rows of a grid as one strip, joined by a repeated value and the next row's first.
+std::vector<std::uint32_t> gridStrip(int n) {
+    std::vector<std::uint32_t> strip;
+    for (int y = 0; y + 1 < n; ++y) {
+        if (y > 0) {
+            strip.push_back(strip.back());
+            strip.push_back(static_cast<std::uint32_t>((y + 1) * n));
+        }
+        for (int x = 0; x < n; ++x) {
+            strip.push_back(static_cast<std::uint32_t>((y + 1) * n + x));
+            strip.push_back(static_cast<std::uint32_t>(y * n + x));
+        }
+    }
+    return strip;
+}
+
+std::uint16_t toHalf(float f) {
+    const std::uint32_t b = std::bit_cast<std::uint32_t>(f);
+    if ((b & 0x7fffffff) == 0) return static_cast<std::uint16_t>(b >> 16);
+    return static_cast<std::uint16_t>(((b >> 16) & 0x8000) | ((((b >> 23) & 0xff) - 112) << 10) | ((b >> 13) & 0x3ff));
+}
+
+// The best candidate's settings, checked for where its index and vertex blocks start.
+LayoutSettings bestLayoutAt(const Bytes& file, std::uint32_t indices, std::uint32_t vertices) {
+    const auto found = findLayouts(file, FindOptions{});
+    if (found.empty()) {
+        ADD_FAILURE() << "no layout found";
+        return {};
+    }
+    EXPECT_EQ(found.front().settings.faceIndexStart, indices);
+    EXPECT_EQ(found.front().settings.vertexStart, vertices);
+    return found.front().settings;
+}
+
+// A strip of 16-bit indices naming tens of thousands of vertices: every word of the bytes
+// around it is a value it could name, so only the strip's own steps tell where it ends.
+// Half positions apart from their indices, with other bytes between, are found as halves.
+TEST(LayoutFinder, FindsWhereStripsEndAndHalfBlocksApart) {
+    std::mt19937 rng(13);
+    {
+        // Jittered, so that the grid read a few records on is no longer the same grid.
+        Mesh mesh = grid(212);
+        for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
+            mesh.positions[i][0] += 0.2f * std::sin(static_cast<float>(i) * 12.9898f);
+            mesh.positions[i][2] += 0.2f * std::cos(static_cast<float>(i) * 78.233f);
+        }
+        Bytes file;
+        junk(file, 200, rng);
+        const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+        for (const auto& v : mesh.positions)
+            for (float c : v) putFloat(file, c, false);
+        file.resize(file.size() + 96, 0);
+        const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
+        const std::vector<std::uint32_t> strip = gridStrip(212);
+        for (std::uint32_t v : strip) put(file, v, 2, false);
+        junk(file, 300, rng);
+        const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+        EXPECT_EQ(s.faceIndexCnt, strip.size());
+        EXPECT_TRUE(s.stripMode);
+        EXPECT_EQ(s.vertsCnt, mesh.positions.size());
+    }
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian);
+        const Mesh mesh = grid(20);
+        Bytes file;
+        junk(file, 300, rng);
+        const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+        for (const auto& v : mesh.positions) {
+            for (float c : v) put(file, toHalf(c), 2, bigEndian);
+            put(file, 0x3c00, 2, bigEndian);
+            put(file, 0x1234, 2, bigEndian);
+        }
+        junk(file, 1500, rng);
+        const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
+        for (const auto& t : mesh.triangles)
+            for (std::uint32_t v : t) put(file, v, 2, bigEndian);
+        junk(file, 100, rng);
+        const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+        EXPECT_EQ(s.vertexFormat, VertexFormat::HF_all);
+        EXPECT_EQ(s.fvfSize, 10);
+    }
+}
+
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
     std::mt19937 rng(11);
     std::vector<std::pair<std::string, Bytes>> files;
@@ -252,6 +335,21 @@ TEST(MeshMeasures, TellAMeshFromScatteredPoints) {
     EXPECT_GT(measureMesh(tube).vertexScore, 0.5);
     std::shuffle(tube.positions.begin(), tube.positions.end(), rng);
     EXPECT_LT(measureMesh(tube).vertexScore, 0.2);
+    // Points of length 1 are mostly normals, but a unit sphere's faces do not fold.
+    Mesh sphere;
+    const int rings = 12;
+    for (int r = 0; r <= rings; ++r)
+        for (int k = 0; k < sides; ++k) {
+            const float theta = 3.1416f * r / rings, phi = 6.2832f * k / sides;
+            sphere.positions.push_back({std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)});
+        }
+    for (std::uint32_t r = 0; r < rings; ++r)
+        for (std::uint32_t k = 0; k < sides; ++k) {
+            const std::uint32_t a = r * sides + k, b = r * sides + (k + 1) % sides;
+            sphere.triangles.push_back({a, b, a + sides});
+            sphere.triangles.push_back({b, b + sides, a + sides});
+        }
+    EXPECT_GT(measureMesh(sphere).vertexScore, 0.6);
 }
 
 // The layouts docs/field_test.md gives for the shared real files, where one index block
