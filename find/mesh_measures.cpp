@@ -396,8 +396,10 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
         }
         const double magnitudeTerm = uvMagnitude <= 64 ? 1 : (uvMagnitude <= 1024 ? 0.3 : 0);
         // Scattered pairs overlap half their neighbours across the shared edge; an unwrap
-        // only where a mirrored half meets the other.
-        const double foldTerm = clamp01(1 - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
+        // only where a mirrored half meets the other. The small slope below that keeps the
+        // UVs read from their true start ahead of those read a few pairs off, which fold
+        // only where the unwrap's rows wrap.
+        const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
         m.uvScore = nonFinite > 0 ? 0
                                   : clamp01(continuity * magnitudeTerm * (1 - 0.4 * m.uvOutsideShare) *
                                             (1 - m.uvDegenerateShare) * foldTerm);

@@ -33,7 +33,10 @@ constexpr double kSureAtBoundary = 0.6;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
 constexpr std::uint64_t kBesideBytes = 2048;  // apart from the index block, for halves and shorts
 constexpr std::size_t kBesideStrides = 3;
+constexpr std::uint64_t kUvBesideBytes = 512;  // padding or a header between the streams
 constexpr double kUvAccept = 0.5;
+constexpr float kUvMagnitude = 1024;  // beyond which no pair is a UV
+constexpr float kTinyUv = 1e-20f;      // nor below which, but 0
 constexpr std::size_t kQuickPairs = 32;      // neighbour pairs of the sampled fold check
 constexpr std::size_t kUvScanChecks = 1u << 16;  // UV block starts tried one by one
 constexpr std::size_t kUvRegions = 8;        // regions nearest the positions searched for UVs
@@ -550,14 +553,40 @@ private:
         // The sampled vertices first: UVs are finite, small and not all one pair.
         if (!smallAndApart(reader, sampleIds_.size(), 0.01f)) return 0;
         std::vector<std::array<float, 2>> uvs(used_);
+        bool tiny = false;
         for (std::uint64_t id = 0; id < used_; ++id) {
             const UvPair uv = reader(id);
+            // The sample may miss the few pairs read from the bytes beside the block; other
+            // bytes read as floats show there as values far too small for a texture.
+            if (!(std::fabs(uv.u) <= kUvMagnitude && std::fabs(uv.v) <= kUvMagnitude)) return 0;
+            tiny = tiny || (uv.u != 0 && std::fabs(uv.u) < kTinyUv) || (uv.v != 0 && std::fabs(uv.v) < kTinyUv);
             uvs[id] = {uv.u, uv.v};
         }
         CandidateMeasures m;
         measureGeometry(p.positions, uvs, uvSample(), m, neighbours());
         const bool strayed = endsStrayed([&](std::uint32_t id) { return std::array<float, 3>{uvs[id][0], uvs[id][1], 0}; });
-        return strayed ? m.uvScore * kStrayEnd : m.uvScore;
+        return m.uvScore * (strayed ? kStrayEnd : 1) * (tiny ? kStrayEnd : 1) * uvOutlierTerm(uvs);
+    }
+
+    // Pairs far outside the box nearly all the others fill are the bytes beside the block
+    // read on: a UV block read from a few pairs before its start holds them.
+    static double uvOutlierTerm(std::span<const std::array<float, 2>> uvs) {
+        if (uvs.size() < 16) return 1;
+        std::array<float, 2> lo{}, hi{};
+        for (int a = 0; a < 2; ++a) {
+            std::vector<float> values;
+            const std::size_t step = std::max<std::size_t>(1, uvs.size() / 4096);
+            for (std::size_t i = 0; i < uvs.size(); i += step) values.push_back(uvs[i][a]);
+            std::sort(values.begin(), values.end());
+            const float p2 = values[values.size() * 2 / 100], p98 = values[values.size() * 98 / 100];
+            const float margin = 2 * (p98 - p2) + 0.01f;
+            lo[a] = p2 - margin;
+            hi[a] = p98 + margin;
+        }
+        std::size_t outliers = 0;
+        for (const auto& uv : uvs)
+            if (!(uv[0] >= lo[0] && uv[0] <= hi[0] && uv[1] >= lo[1] && uv[1] <= hi[1])) ++outliers;
+        return 1 - std::min(0.3, 0.03 * static_cast<double>(outliers));
     }
 
     // The block's triangles numbered from its smallest index, as the decoded records are.
@@ -656,6 +685,21 @@ private:
             std::stable_sort(regions.begin(), regions.end(),
                              [&](const VertexRegion& a, const VertexRegion& b) { return away(a) < away(b); });
             if (regions.size() > kUvRegions) regions.resize(kUvRegions);
+            // Formats keep the streams of one mesh close together, with padding or another
+            // stream between: every start a little apart from the positions or the indices,
+            // first, so that a reading of other bytes at the anchors below must do better.
+            if (everyStart && neighbours().size() >= kQuickPairs)
+                for (const Format& f : formats) {
+                    const std::uint64_t pairBytes = used_ * pairSize(f.kind);
+                    const std::uint64_t step = f.kind == UvPairKind::Float ? 4 : 2;
+                    for (const auto& [from, to] : {std::pair{p.first, p.first + used_ * posSize},
+                                                   std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
+                        for (std::uint64_t d = 0; d < kUvBesideBytes; d += step) {
+                            if (quickUvs(f.kind, f.divisor, to + d)) trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, best);
+                            if (from >= pairBytes + d && quickUvs(f.kind, f.divisor, from - pairBytes - d))
+                                trySeparateUvs(p, f.format, f.kind, f.divisor, from - pairBytes - d, best);
+                        }
+                }
             for (const Format& f : formats) {
                 const std::uint32_t pair = pairSize(f.kind);
                 std::vector<std::uint64_t> starts;

@@ -187,6 +187,31 @@ TEST(LayoutFinder, FindsBlocksWrittenBackToBackAfterOtherFloats) {
     }
 }
 
+// Packed little-endian float positions; returns where they start.
+std::uint32_t putPositions(Bytes& file, const Mesh& mesh) {
+    const auto start = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions)
+        for (float c : v) putFloat(file, c, false);
+    return start;
+}
+
+// The triangles as a list of 16-bit indices; returns where it starts.
+std::uint32_t putTriangles(Bytes& file, const Mesh& mesh, bool bigEndian) {
+    const auto start = static_cast<std::uint32_t>(file.size());
+    for (const auto& t : mesh.triangles)
+        for (std::uint32_t v : t) put(file, v, 2, bigEndian);
+    return start;
+}
+
+// A grid read a few records on is the same grid again; a jittered one is not.
+Mesh jittered(Mesh mesh) {
+    for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
+        mesh.positions[i][0] += 0.2f * std::sin(static_cast<float>(i) * 12.9898f);
+        mesh.positions[i][2] += 0.2f * std::cos(static_cast<float>(i) * 78.233f);
+    }
+    return mesh;
+}
+
 // Rows of a grid as one strip, joined by a repeated value and the next row's first.
 std::vector<std::uint32_t> gridStrip(int n) {
     std::vector<std::uint32_t> strip;
@@ -227,17 +252,10 @@ LayoutSettings bestLayoutAt(const Bytes& file, std::uint32_t indices, std::uint3
 TEST(LayoutFinder, FindsWhereStripsEndAndHalfBlocksApart) {
     std::mt19937 rng(13);
     {
-        // Jittered, so that the grid read a few records on is no longer the same grid.
-        Mesh mesh = grid(212);
-        for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
-            mesh.positions[i][0] += 0.2f * std::sin(static_cast<float>(i) * 12.9898f);
-            mesh.positions[i][2] += 0.2f * std::cos(static_cast<float>(i) * 78.233f);
-        }
+        const Mesh mesh = jittered(grid(212));
         Bytes file;
         junk(file, 200, rng);
-        const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
-        for (const auto& v : mesh.positions)
-            for (float c : v) putFloat(file, c, false);
+        const std::uint32_t vertices = putPositions(file, mesh);
         file.resize(file.size() + 96, 0);
         const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
         const std::vector<std::uint32_t> strip = gridStrip(212);
@@ -260,13 +278,40 @@ TEST(LayoutFinder, FindsWhereStripsEndAndHalfBlocksApart) {
             put(file, 0x1234, 2, bigEndian);
         }
         junk(file, 1500, rng);
-        const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
-        for (const auto& t : mesh.triangles)
-            for (std::uint32_t v : t) put(file, v, 2, bigEndian);
+        const std::uint32_t indices = putTriangles(file, mesh, bigEndian);
         junk(file, 100, rng);
         const LayoutSettings s = bestLayoutAt(file, indices, vertices);
         EXPECT_EQ(s.vertexFormat, VertexFormat::HF_all);
         EXPECT_EQ(s.fvfSize, 10);
+    }
+}
+
+// UV blocks of their own, a little apart from the positions with other bytes between,
+// are found from their first pair, in the encoding they are written in.
+TEST(LayoutFinder, FindsUvBlocksApartFromTheirPositions) {
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<float> noise(-50.0f, 50.0f);
+    for (bool half : {false, true}) {
+        SCOPED_TRACE(half);
+        const Mesh mesh = jittered(grid(24));
+        Bytes file;
+        junk(file, 400, rng);
+        const std::uint32_t vertices = putPositions(file, mesh);
+        for (int i = 0; i < 37; ++i) putFloat(file, noise(rng), false);
+        const std::uint32_t uvs = static_cast<std::uint32_t>(file.size());
+        for (const auto& v : mesh.positions)
+            for (float c : {(v[0] + 3) / 12, (v[2] - 1) / 12}) {
+                if (half)
+                    put(file, toHalf(c), 2, false);
+                else
+                    putFloat(file, c, false);
+            }
+        junk(file, 90, rng);
+        const std::uint32_t indices = putTriangles(file, mesh, false);
+        junk(file, 60, rng);
+        const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+        EXPECT_EQ(s.uvBlockStart, uvs);
+        EXPECT_EQ(s.vertexFormat, half ? VertexFormat::HF_UV : VertexFormat::Float);
     }
 }
 
