@@ -72,7 +72,8 @@ bool applyVertexCountRule(Context& ctx) {
 bool writeVertexSection(Context& ctx, TextOut& out) {
     Workspace& ws = ctx.ws;
     if (ws.vbMode) {
-        if (!writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, true, false)) return false;
+        if (!showRefusal(ctx.window, writeVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt, true, false)))
+            return false;
         if (ws.uvPos == kNoUvInRecord && ws.uvBlockSize != kNoUvBlock) {
             out.print("# 0x%lx (UVBlockSize= %d)\n", ws.uvBlockStart, ws.uvBlockSize);
             writeUVLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt, false);
@@ -162,7 +163,7 @@ void runSubmeshExport(Context& ctx) {
     } else if (ws.ptCldMode == kFakeFaces) {
         // The faces are appended below our buffer, at the file's end.
         out.flush();
-        writeFakeFaces(ws, out, ws.vertsCnt, true, w);
+        addFakeFaces(ws, w, out, ws.vertsCnt, true);
     }
     if (!out.close()) return abandon(ctx, out, true);
     if (ws.ptCldMode == kPointCloud) w.addResult("PtCld: no FIs were saved!");

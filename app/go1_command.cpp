@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/face_branch.h"
 #include "faces/face_index_pass.h"
 #include "faces/strip_restart.h"
 #include "params/step_fields.h"
@@ -13,16 +14,19 @@ void runGo1(Context& ctx) {
     window.clearResults();
     // go1 lists whatever ptCldMode says: the user looks for the block before deciding.
     if (!(ws.stripMode && ws.ffffSeparator)) {
-        faceIndexPass(ws, ctx.model, nullptr, ws.faceIndexStart, ws.faceIndexCnt, FaceMode::List, false, window);
+        keepFacePass(ws, window,
+                     faceIndexPass(ws, ctx.model, nullptr, ws.faceIndexStart, ws.faceIndexCnt, FaceMode::List, false,
+                                   window));
         return;
     }
-    switch (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian, ws.stripScratch,
-                                 kRestartMarker, window)) {
-    case StripConversion::PastEnd: return;
+    const RestartStripResult strips = convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt,
+                                                           ws.bigEndian, ws.stripScratch, kRestartMarker, window);
+    switch (strips.outcome) {
+    case StripConversion::PastEnd: showFaceBlockPastEnd(window, strips.indicesThatFit); return;
     case StripConversion::Rejected: window.addResult(" In step 1 change startaddress and/or count"); break;
     case StripConversion::Converted: break;
     }
-    writeStripFaces(ws, nullptr, ws.stripScratch.stripIndexCount, FaceMode::List, false, window);
+    keepFaceRange(ws, writeStripFaces(ws, nullptr, ws.stripScratch.stripIndexCount, FaceMode::List, false, window));
 }
 
 }  // namespace nimbrel

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/line_sink.h"
 #include "core/panel.h"
 
 namespace nimbrel {
@@ -27,7 +28,7 @@ enum class Label {
 
 /// Everything the system does with its main window. HeadlessWindow keeps it in memory;
 /// QtWindow maps it onto widgets. Controls and menu items are addressed by their ids.
-class Window : public Panel {
+class Window : public Panel, public LineSink {
 public:
     /// Adds a line at the end of a list (1 info list, 29 results list).
     virtual void addLine(int listId, std::string_view line) = 0;
@@ -65,9 +66,18 @@ public:
     // Panel, for the two lists and the fields.
     void addResult(std::string_view line) override { addLine(kResults, line); }
     void clearResults() override { clearList(kResults); }
+    /// The lines a pass lists go to the results list.
+    void add(std::string_view line) override { addLine(kResults, line); }
 
 private:
     static constexpr int kResults = 29;
 };
+
+/// Shows the refusal a pass returned, if any; true when there was none.
+inline bool showRefusal(Window& window, std::string_view refusal) {
+    if (refusal.empty()) return true;
+    window.showMessage(refusal);
+    return false;
+}
 
 }  // namespace nimbrel
