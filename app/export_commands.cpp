@@ -5,16 +5,16 @@
 #include <string>
 
 #include "app/block_checks.h"
-#include "app/export_steps.h"
 #include "app/commands.h"
+#include "app/export_steps.h"
 #include "app/face_branch.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
 #include "faces/strip_restart.h"
 #include "params/field_conversion.h"
-#include "params/step_fields.h"
 #include "platform/files.h"
 #include "vertices/uv_lines.h"
 #include "vertices/vertex_lines.h"

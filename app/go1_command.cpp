@@ -1,8 +1,8 @@
 #include "app/commands.h"
 #include "app/face_branch.h"
+#include "app/window_reports.h"
 #include "faces/face_index_pass.h"
 #include "faces/strip_restart.h"
-#include "params/step_fields.h"
 
 namespace nimbrel {
 

@@ -7,11 +7,11 @@
 #include "app/commands.h"
 #include "app/face_branch.h"
 #include "app/step_reads.h"
+#include "app/window_reports.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
 #include "faces/strip_restart.h"
-#include "params/step_fields.h"
 #include "vertices/uv_lines.h"
 #include "vertices/vertex_lines.h"
 

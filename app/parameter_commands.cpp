@@ -1,7 +1,7 @@
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/window_reports.h"
 #include "params/parameter_file.h"
-#include "params/step_fields.h"
 #include "platform/files.h"
 
 namespace nimbrel {

@@ -1,8 +1,8 @@
 #include "app/commands.h"
 
 #include "app/block_checks.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
-#include "params/step_fields.h"
 #include "vertices/block_preview.h"
 #include "vertices/record_layout.h"
 

@@ -18,6 +18,7 @@
 #include "app/control_table.h"
 #include "app/file_search.h"
 #include "app/headless_window.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/window_reports.h"
 #include "core/model_buffer.h"
 #include "core/workspace.h"
 #include "fuzz/fuzz_limits.h"
@@ -70,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A file we wrote loads again and saves to the same bytes: nothing is lost on the way.
     Workspace again;
-    testing::RecordingWindow againPanel;
+    testing::RecordingWindow againWindow;
     const std::string second = (f.path() / "second").string();
-    if (!loadParameterFile(again, againPanel, parameterFileName(first, 0))) std::abort();
+    if (!loadParameterFile(again, againWindow, parameterFileName(first, 0))) std::abort();
     again.vbMode = !again.vbMode;
-    if (!saveParameterFile(again, model, againPanel, second, again.vbMode != 0)) std::abort();
+    if (!saveParameterFile(again, model, againWindow, second, again.vbMode != 0)) std::abort();
     if (readBytes(parameterFileName(first, 0)) != readBytes(parameterFileName(second, 0))) std::abort();
     return 0;
 }

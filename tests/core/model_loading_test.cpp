@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/window_reports.h"
 #include "support/recording_window.h"
 #include "support/temp_dir.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_reports.h"
 #include "support/recording_window.h"
 #include "support/temp_dir.h"
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/window_reports.h"
 #include "params/field_conversion.h"
 #include "support/recording_window.h"
 

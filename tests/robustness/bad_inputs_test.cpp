@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/window_reports.h"
 #include "core/model_loading.h"
 #include "params/parameter_file.h"
 #include "robust_support.h"
