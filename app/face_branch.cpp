@@ -20,6 +20,8 @@ bool runFacePass(Context& ctx, TextOut* out, FaceMode mode, bool slash) {
         const RestartStripResult strips = convertRestartStrips(
             ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian, ws.stripScratch, kRestartMarker, ctx.window);
         if (strips.outcome == StripConversion::PastEnd) return showFaceBlockPastEnd(ctx.window, strips.indicesThatFit);
+        if (strips.outcome == StripConversion::Rejected && mode == FaceMode::List)
+            ctx.window.addResult(" In step 1 change startaddress and/or count");
         keepFaceRange(ws, writeStripFaces(ws, out, ws.stripScratch.stripIndexCount, mode, mode == FaceMode::Write,
                                           ctx.window));
         return true;

@@ -11,8 +11,9 @@ namespace nimbrel {
 
 /// One pass over the face-index block by its branch: the list or plain strip layout, or
 /// strips with restart markers. slash writes every list or plain-strip index as i/i;
-/// written restart-strip triangles always take that form. False when the block
-/// reaches past the model end; the pass has said so and the command must stop.
+/// written restart-strip triangles always take that form; a listing of strips that were
+/// rejected asks for another start or count. False when the block reaches past the model
+/// end; the pass has said so and the command must stop.
 bool runFacePass(Context& ctx, TextOut* out, FaceMode mode, bool slash);
 
 /// Keeps what a face pass measured where the later steps read it (minFaceIndex,
