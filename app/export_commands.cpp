@@ -15,6 +15,7 @@
 #include "faces/fake_faces.h"
 #include "faces/strip_restart.h"
 #include "params/field_conversion.h"
+#include "params/vertex_count.h"
 #include "platform/files.h"
 #include "vertices/uv_lines.h"
 #include "vertices/vertex_lines.h"
@@ -37,31 +38,17 @@ bool applyVertexCountRule(Context& ctx) {
     if (!runFacePass(ctx, nullptr, FaceMode::Scan, false)) return false;
     const std::uint32_t typed = decimalValue(w.text(field::kVertsCnt), kCountChars);
     ws.vertsCnt = typed;
-    std::uint32_t expected = ws.maxFaceIndex;
-    if (ws.relFI) {
-        if (ws.minFaceIndex > ws.maxFaceIndex) {
-            ws.suspectCountMark = true;
-            expected = 0;
-        } else {
-            expected = ws.rVC();
-        }
-    }
-    if (typed == expected) return true;
+    const ExportVertexCount rule = exportVertexCount(ws, typed);
+    if (rule.emptyRange) ws.suspectCountMark = true;
+    if (typed == rule.expected) return true;
     if (!ws.batchMode) {
-        if (ws.relFI)
-            w.showMessage(
-                "Vertex count must be set to rVC\n (max face index - min face index + 1)\n\nCheck/use values in lower "
-                "left listbox.\n\n(Did you start with go1? - if 'no': read the tut!)");
-        else
-            w.showMessage(
-                "Vertex count must be set to maxFaceIndex!\n\nCheck/use value in lower left listbox.\n\n(Did you start "
-                "with go1? - if 'no': read the tut!)");
+        w.showMessage(rule.refusal);
         return false;
     }
-    w.addResult(ws.relFI ? "  Vertex count set to rVC!" : "  Vertex count set to maxFaceIndex!");
-    if (static_cast<std::uint32_t>(typed * 8u) < expected) ws.bigCountMark = true;
-    ws.vertsCnt = expected;
-    if (!ws.relFI) ws.suspectCountMark = true;
+    w.addResult(rule.correction);
+    if (rule.bigCorrection) ws.bigCountMark = true;
+    ws.vertsCnt = rule.expected;
+    if (rule.correctionIsSuspect) ws.suspectCountMark = true;
     // The corrected count may reach further than the typed one did.
     return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
 }

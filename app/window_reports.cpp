@@ -6,6 +6,7 @@
 #include "core/model_loading.h"
 #include "params/parameter_file.h"
 #include "params/step_fields.h"
+#include "params/vertex_count.h"
 
 namespace nimbrel {
 

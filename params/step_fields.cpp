@@ -136,20 +136,4 @@ bool readTableStart(Workspace& ws, const ModelBuffer& model, const StepTexts& ty
     return true;
 }
 
-bool checkVertexCount(const Workspace& ws, const StepTexts& typed, FieldReport& report) {
-    std::uint32_t count = decimalValue(typed[StepField::VertsCnt], kCountChars);
-    std::uint32_t expected = ws.relFI ? ws.maxFaceIndex + 1 - ws.minFaceIndex : ws.maxFaceIndex;
-    if (count == expected) return true;
-    report.addLine(format("max face index: %u (== vertex count?)", expected));
-    if (ws.relFI)
-        report.showMessage(
-            "Vertex count must be set to rVC\n (max face index - min face index + 1)\n\nCheck/use values in lower left "
-            "listbox.\n\n(Did you start with go1? - if 'no': read the tut!)");
-    else
-        report.showMessage(
-            "Vertex count must be set to: max face index!\n\nCheck/use value in lower left listbox.\n\n(Did you start "
-            "with go1? - if 'no': read the tut!)");
-    return false;
-}
-
 }  // namespace nimbrel

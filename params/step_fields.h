@@ -20,8 +20,5 @@ bool readStepThreeFields(Workspace& ws, const ModelBuffer& model, const StepText
                          bool plus, bool minus);
 /// Field 4 as the table log's line width (unchecked) and field 2 as its start.
 bool readTableStart(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report);
-/// Field 7 against the last pass's maxFaceIndex (or rVC with relFI); on a mismatch adds
-/// the expected count as a results-list line and explains.
-bool checkVertexCount(const Workspace& ws, const StepTexts& typed, FieldReport& report);
 
 }  // namespace nimbrel
