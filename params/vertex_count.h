@@ -16,7 +16,7 @@ namespace nimbrel {
 // corrected in a batch run, with marks. Without relFI the two rules word their refusals
 // differently ("max face index!" and "maxFaceIndex!"); both texts stay as users know them.
 
-/// The " mesh" / " UVs" rule: true when field 7 holds the count; otherwise adds the
+/// The " mesh" / " UVs" rule: true when the typed vertex count matches; otherwise adds the
 /// expected count as a results-list line and explains.
 bool checkVertexCount(const Workspace& ws, const StepTexts& typed, FieldReport& report);
 
