@@ -42,21 +42,21 @@ int blocksRead(const Workspace& ws, BlockReader reader, Block (&blocks)[2]) {
 
 }  // namespace
 
-bool checkBlockFits(const ModelBuffer& model, Panel& panel, std::uint32_t start, std::uint32_t count,
+bool checkBlockFits(const ModelBuffer& model, Window& window, std::uint32_t start, std::uint32_t count,
                     std::uint32_t stride) {
     if (model.blockFits(start, count, stride)) return true;
-    panel.showMessage("EOF met!\nVertsCnt reduced");
+    window.showMessage("EOF met!\nVertsCnt reduced");
     const std::uint32_t room = start <= model.size() ? model.size() - start : 0;
     const std::uint32_t fitting = stride ? room / stride : 0;
-    panel.setText(field::kVertsCnt, std::to_string(fitting >= 1 ? fitting - 1 : 0));
+    window.setText(field::kVertsCnt, std::to_string(fitting >= 1 ? fitting - 1 : 0));
     return false;
 }
 
-bool checkExportBlocks(const Workspace& ws, const ModelBuffer& model, Panel& panel, BlockReader reader) {
+bool checkExportBlocks(const Workspace& ws, const ModelBuffer& model, Window& window, BlockReader reader) {
     Block blocks[2];
     const int n = blocksRead(ws, reader, blocks);
     for (int i = 0; i < n; ++i)
-        if (!checkBlockFits(model, panel, blocks[i].start, ws.vertsCnt, blocks[i].stride)) return false;
+        if (!checkBlockFits(model, window, blocks[i].start, ws.vertsCnt, blocks[i].stride)) return false;
     return true;
 }
 

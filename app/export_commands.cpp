@@ -5,16 +5,17 @@
 #include <string>
 
 #include "app/block_checks.h"
-#include "app/export_steps.h"
 #include "app/commands.h"
+#include "app/export_steps.h"
 #include "app/face_branch.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
 #include "faces/strip_restart.h"
 #include "params/field_conversion.h"
-#include "params/step_fields.h"
+#include "params/vertex_count.h"
 #include "platform/files.h"
 #include "vertices/uv_lines.h"
 #include "vertices/vertex_lines.h"
@@ -37,31 +38,17 @@ bool applyVertexCountRule(Context& ctx) {
     if (!runFacePass(ctx, nullptr, FaceMode::Scan, false)) return false;
     const std::uint32_t typed = decimalValue(w.text(field::kVertsCnt), kCountChars);
     ws.vertsCnt = typed;
-    std::uint32_t expected = ws.maxFaceIndex;
-    if (ws.relFI) {
-        if (ws.minFaceIndex > ws.maxFaceIndex) {
-            ws.suspectCountMark = true;
-            expected = 0;
-        } else {
-            expected = ws.rVC();
-        }
-    }
-    if (typed == expected) return true;
+    const ExportVertexCount rule = exportVertexCount(ws, typed);
+    if (rule.emptyRange) ws.suspectCountMark = true;
+    if (typed == rule.expected) return true;
     if (!ws.batchMode) {
-        if (ws.relFI)
-            w.showMessage(
-                "Vertex count must be set to rVC\n (max face index - min face index + 1)\n\nCheck/use values in lower "
-                "left listbox.\n\n(Did you start with go1? - if 'no': read the tut!)");
-        else
-            w.showMessage(
-                "Vertex count must be set to maxFaceIndex!\n\nCheck/use value in lower left listbox.\n\n(Did you start "
-                "with go1? - if 'no': read the tut!)");
+        w.showMessage(rule.refusal);
         return false;
     }
-    w.addResult(ws.relFI ? "  Vertex count set to rVC!" : "  Vertex count set to maxFaceIndex!");
-    if (static_cast<std::uint32_t>(typed * 8u) < expected) ws.bigCountMark = true;
-    ws.vertsCnt = expected;
-    if (!ws.relFI) ws.suspectCountMark = true;
+    w.addResult(rule.correction);
+    if (rule.bigCorrection) ws.bigCountMark = true;
+    ws.vertsCnt = rule.expected;
+    if (rule.correctionIsSuspect) ws.suspectCountMark = true;
     // The corrected count may reach further than the typed one did.
     return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
 }
@@ -72,7 +59,8 @@ bool applyVertexCountRule(Context& ctx) {
 bool writeVertexSection(Context& ctx, TextOut& out) {
     Workspace& ws = ctx.ws;
     if (ws.vbMode) {
-        if (!writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, true, false)) return false;
+        if (!showRefusal(ctx.window, writeVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt, true, false)))
+            return false;
         if (ws.uvPos == kNoUvInRecord && ws.uvBlockSize != kNoUvBlock) {
             out.print("# 0x%lx (UVBlockSize= %d)\n", ws.uvBlockStart, ws.uvBlockSize);
             writeUVLines(ws, ctx.model, out, ws.uvBlockStart, ws.vertsCnt, false);
@@ -162,7 +150,7 @@ void runSubmeshExport(Context& ctx) {
     } else if (ws.ptCldMode == kFakeFaces) {
         // The faces are appended below our buffer, at the file's end.
         out.flush();
-        writeFakeFaces(ws, out, ws.vertsCnt, true, w);
+        addFakeFaces(ws, w, out, ws.vertsCnt, true);
     }
     if (!out.close()) return abandon(ctx, out, true);
     if (ws.ptCldMode == kPointCloud) w.addResult("PtCld: no FIs were saved!");

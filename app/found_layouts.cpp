@@ -5,6 +5,7 @@
 
 #include "app/control_table.h"
 #include "app/layout_apply.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
 #include "params/parameter_file.h"
 #include "platform/files.h"
@@ -65,20 +66,20 @@ std::vector<std::size_t> bestPerIndexBlock(std::span<const LayoutCandidate> foun
     return kept;
 }
 
-/// The window's fields, with the messages of a save kept for the caller's report.
-class MessageCatcher : public Panel {
-public:
-    explicit MessageCatcher(Panel& window) : window_(window) {}
-    std::string text(int id) const override { return window_.text(id); }
-    void setText(int id, std::string_view text) override { window_.setText(id, text); }
-    void addResult(std::string_view line) override { window_.addResult(line); }
-    void clearResults() override { window_.clearResults(); }
-    void showMessage(std::string_view text) override { last = std::string(text); }
+/// Shows a save's field texts and lines but keeps its messages back: the last one is the
+/// reason the caller reports.
+std::string showAllButMessages(Window& window, const FieldReport& report) {
     std::string last;
-
-private:
-    Panel& window_;
-};
+    FieldReport shown;
+    for (const FieldReport::Note& note : report.notes) {
+        if (note.kind == FieldReport::Kind::Message)
+            last = note.text;
+        else
+            shown.notes.push_back(note);
+    }
+    showReport(window, shown);
+    return last;
+}
 
 }  // namespace
 
@@ -141,14 +142,19 @@ std::vector<SavedLayout> saveBestOfEachBlock(Context& ctx, std::span<const Layou
                    platform::fileExists(parameterFileName(ws.modelPathStem, ws.parameterFileCounter)))
                 ++ws.parameterFileCounter;
             const auto number = ws.parameterFileCounter;
-            MessageCatcher catcher(ctx.window);
             if (!applyLayout(ctx, s)) {
                 entry.outcome = SavedLayout::Outcome::Refused;
-            } else if (!saveParameterFile(ws, ctx.model, catcher, ws.modelPathStem, ws.vbMode)) {
-                entry.outcome = SavedLayout::Outcome::NotSaved;
-                entry.reason = catcher.last.empty() ? "not saved" : catcher.last;
             } else {
-                entry.file = parameterFileName(ws.modelPathStem, number);
+                FieldReport report;
+                const bool written = saveParameterFile(ws, ctx.model, typedStepTexts(ctx.window), report,
+                                                       ws.modelPathStem, ws.vbMode);
+                const std::string last = showAllButMessages(ctx.window, report);
+                if (written) {
+                    entry.file = parameterFileName(ws.modelPathStem, number);
+                } else {
+                    entry.outcome = SavedLayout::Outcome::NotSaved;
+                    entry.reason = last.empty() ? "not saved" : last;
+                }
             }
         }
         saved.push_back(std::move(entry));

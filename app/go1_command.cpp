@@ -1,7 +1,6 @@
 #include "app/commands.h"
-#include "faces/face_index_pass.h"
-#include "faces/strip_restart.h"
-#include "params/step_fields.h"
+#include "app/face_branch.h"
+#include "app/window_reports.h"
 
 namespace nimbrel {
 
@@ -12,17 +11,7 @@ void runGo1(Context& ctx) {
     ws.maxFaceIndex = 0;
     window.clearResults();
     // go1 lists whatever ptCldMode says: the user looks for the block before deciding.
-    if (!(ws.stripMode && ws.ffffSeparator)) {
-        faceIndexPass(ws, ctx.model, nullptr, ws.faceIndexStart, ws.faceIndexCnt, FaceMode::List, false, window);
-        return;
-    }
-    switch (convertRestartStrips(ctx.model, ws.faceIndexStart, ws.faceIndexCnt, ws.bigEndian, ws.stripScratch,
-                                 kRestartMarker, window)) {
-    case StripConversion::PastEnd: return;
-    case StripConversion::Rejected: window.addResult(" In step 1 change startaddress and/or count"); break;
-    case StripConversion::Converted: break;
-    }
-    writeStripFaces(ws, nullptr, ws.stripScratch.stripIndexCount, FaceMode::List, false, window);
+    runFacePass(ctx, nullptr, FaceMode::List, false);
 }
 
 }  // namespace nimbrel

@@ -7,11 +7,11 @@
 #include "app/commands.h"
 #include "app/face_branch.h"
 #include "app/step_reads.h"
+#include "app/window_reports.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
 #include "faces/fake_faces.h"
 #include "faces/strip_restart.h"
-#include "params/step_fields.h"
 #include "vertices/uv_lines.h"
 #include "vertices/vertex_lines.h"
 
@@ -56,7 +56,7 @@ bool writeFaceSection(Context& ctx, TextOut& out) {
     if (ws.ptCldMode == kFakeFaces) {
         // The fake faces are appended at the file's end below our buffer.
         out.flush();
-        writeFakeFaces(ws, out, ws.vertsCnt, false, ctx.window);
+        addFakeFaces(ws, ctx.window, out, ws.vertsCnt, false);
     }
     return true;
 }
@@ -77,7 +77,7 @@ void writeMeshVertices(Context& ctx, TextOut& out) {
     if (ws.vbMode) {
         // A uvPos too small for the format has been refused with a message; the faces
         // still follow, as they do for every other vertex section.
-        writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, false, false);
+        showRefusal(ctx.window, writeVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt, false, false));
         return;
     }
     if (ws.vertexFormat == VertexFormat::HF_UV || ws.vertexFormat == VertexFormat::WordUV)
@@ -117,7 +117,7 @@ void runUVs(Context& ctx) {
     if (!openTestFile(ctx, out, BlockReader::UVs, kTestUVsObj, " testUVs.obj could not be opened!\n", uvsInRecords))
         return;
     if (uvsInRecords) {
-        writeVertexLines(ws, ctx.model, out, ctx.window, ws.vertexStart, ws.vertsCnt, true, true);
+        showRefusal(ctx.window, writeVertexLines(ws, ctx.model, out, ws.vertexStart, ws.vertsCnt, true, true));
     } else {
         switch (ws.vertexFormat) {
             case VertexFormat::HF_all:

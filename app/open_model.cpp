@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/window_reports.h"
 #include "core/model_loading.h"
 #include "core/text_format.h"
 #include "platform/files.h"

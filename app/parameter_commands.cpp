@@ -1,7 +1,8 @@
 #include "app/commands.h"
 #include "app/control_table.h"
+#include "app/toggles.h"
+#include "app/window_reports.h"
 #include "params/parameter_file.h"
-#include "params/step_fields.h"
 #include "platform/files.h"
 
 namespace nimbrel {
@@ -22,18 +23,16 @@ void runOpenVyp(Context& ctx) {
     // The loader left vbMode at the opposite of the file's digit; the toggle turns it
     // back and lays out step 2 to match.
     w.sendCommand(cmd::kVbSeq);
-    w.setText(cmd::kByteOrder, ws.bigEndian ? " bigE" : " litE");
-    w.setText(cmd::kIndexSize, ws.indexSize == 2 ? "Word" : " DW ");
+    w.setText(cmd::kByteOrder, toggleCaption(ws, cmd::kByteOrder));
+    w.setText(cmd::kIndexSize, toggleCaption(ws, cmd::kIndexSize));
     if (ws.stripMode) {
         ws.relFI = false;
         w.setChecked(cmd::kRelFI, false);
-        w.setText(cmd::kStrips, "Strip");
-    } else {
-        w.setText(cmd::kStrips, "noStr");
     }
+    w.setText(cmd::kStrips, toggleCaption(ws, cmd::kStrips));
     w.setEnabled(cmd::kRelFI, !ws.stripMode);
     if (static_cast<int>(ws.vertexFormat) > 2) w.setEnabled(cmd::kUvDivisor, true);
-    w.setText(cmd::kRestartMarker, ws.ffffSeparator ? "FFFF" : "std");
+    w.setText(cmd::kRestartMarker, toggleCaption(ws, cmd::kRestartMarker));
     if (!ws.batchMode) w.clearResults();
     if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;
     if (ws.uvPos != kNoUvInRecord) {

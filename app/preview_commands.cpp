@@ -1,8 +1,8 @@
 #include "app/commands.h"
 
 #include "app/block_checks.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
-#include "params/step_fields.h"
 #include "vertices/block_preview.h"
 #include "vertices/record_layout.h"
 
@@ -18,7 +18,7 @@ void runGo2(Context& ctx) {
     if (ws.vbMode) {
         if (!checkBlockFits(ctx.model, window, ws.vertexStart, ws.vertsCnt, ws.fvfSize)) return;
         // A refused uvPos lists nothing, but the separate block and the next offset still follow.
-        previewInterleavedBlock(ws, ctx.model, window, ws.vertexStart, ws.vertsCnt);
+        showRefusal(window, previewInterleavedBlock(ws, ctx.model, window, ws.vertexStart, ws.vertsCnt).refusal);
         if (ws.uvPos == kNoUvInRecord && ws.uvBlockSize != kNoUvBlock) {
             window.addResult("--- UV block ---");
             previewUVBlock(ws, ctx.model, window, ws.uvBlockStart, ws.vertsCnt, false);

@@ -37,52 +37,58 @@ bool applyVbSeqLayout(Context& ctx) {
     return true;
 }
 
+std::string_view toggleCaption(const Workspace& ws, int id) {
+    switch (id) {
+    case cmd::kByteOrder: return ws.bigEndian ? " bigE" : " litE";
+    case cmd::kVbSeq: return ws.vbMode ? " VB " : " seq ";
+    case cmd::kIndexSize: return ws.indexSize == 4 ? " DW " : "Word";
+    case cmd::kStrips: return ws.stripMode ? "Strip" : "noStr";
+    case cmd::kRestartMarker: return ws.ffffSeparator ? "FFFF" : "std";
+    case cmd::kPointCloud: return ws.ptCldMode == 1 ? "PtCld" : ws.ptCldMode == 2 ? "Fake" : "noPtC";
+    case cmd::kUvDivisor: return ws.uvDivisor == 8192.0f ? "w/8k" : "w/64k";
+    case cmd::kTable: return ws.tableLogMode ? "table" : "test";
+    default: return {};
+    }
+}
+
 bool runToggle(Context& ctx, int id) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     switch (id) {
     case cmd::kByteOrder:
         ws.bigEndian = !ws.bigEndian;
-        w.setText(id, ws.bigEndian ? " bigE" : " litE");
+        w.setText(id, toggleCaption(ws, id));
         return true;
     case cmd::kVbSeq:
         ws.vbMode = !ws.vbMode;
-        w.setText(id, ws.vbMode ? " VB " : " seq ");
+        w.setText(id, toggleCaption(ws, id));
         applyVbSeqLayout(ctx);
         return true;
     case cmd::kIndexSize:
         ws.indexSize = ws.indexSize == 2 ? 4 : 2;
-        w.setText(id, ws.indexSize == 4 ? " DW " : "Word");
+        w.setText(id, toggleCaption(ws, id));
         return true;
     case cmd::kStrips:
         ws.stripMode = !ws.stripMode;
         if (ws.stripMode) {
             ws.relFI = false;
             w.setChecked(cmd::kRelFI, false);
-            w.setText(id, "Strip");
-            w.setEnabled(cmd::kRelFI, false);
-        } else {
-            w.setText(id, "noStr");
-            w.setEnabled(cmd::kRelFI, true);
         }
+        w.setText(id, toggleCaption(ws, id));
+        w.setEnabled(cmd::kRelFI, !ws.stripMode);
         return true;
     case cmd::kRestartMarker:
         ws.ffffSeparator = !ws.ffffSeparator;
-        w.setText(id, ws.ffffSeparator ? "FFFF" : "std");
+        w.setText(id, toggleCaption(ws, id));
         return true;
     case cmd::kPointCloud:
         ws.ptCldMode = ws.ptCldMode < 2 ? ws.ptCldMode + 1 : 0;
-        w.setText(id, ws.ptCldMode == 1 ? "PtCld" : ws.ptCldMode == 2 ? "Fake" : "noPtC");
+        w.setText(id, toggleCaption(ws, id));
         w.setEnabled(field::kFaceIndexCnt, ws.ptCldMode == 0);
         return true;
     case cmd::kUvDivisor:
-        if (ws.uvDivisor == 65536.0f) {
-            ws.uvDivisor = 8192.0f;
-            w.setText(id, "w/8k");
-        } else {
-            ws.uvDivisor = 65536.0f;
-            w.setText(id, "w/64k");
-        }
+        ws.uvDivisor = ws.uvDivisor == 65536.0f ? 8192.0f : 65536.0f;
+        w.setText(id, toggleCaption(ws, id));
         return true;
     case cmd::kQuads:
         ws.quadsMode = !ws.quadsMode;
@@ -92,7 +98,7 @@ bool runToggle(Context& ctx, int id) {
     case cmd::kTableTest:
         ws.tableLogMode = !ws.tableLogMode;
         ws.tableLogPath = ws.tableLogMode ? "table_log.txt" : "test.obj";
-        w.setText(cmd::kTable, ws.tableLogMode ? "table" : "test");
+        w.setText(cmd::kTable, toggleCaption(ws, cmd::kTable));
         return true;
     case cmd::kRelFI:
         ws.relFI = !ws.relFI;

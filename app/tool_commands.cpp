@@ -1,6 +1,6 @@
 #include "app/commands.h"
+#include "app/window_reports.h"
 #include "core/text_out.h"
-#include "params/step_fields.h"
 #include "params/table_log.h"
 #include "platform/files.h"
 

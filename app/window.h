@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/panel.h"
+#include "app/control_ids.h"
+#include "core/line_sink.h"
 
 namespace nimbrel {
 
@@ -27,8 +28,14 @@ enum class Label {
 
 /// Everything the system does with its main window. HeadlessWindow keeps it in memory;
 /// QtWindow maps it onto widgets. Controls and menu items are addressed by their ids.
-class Window : public Panel {
+class Window : public LineSink {
 public:
+    /// Text of the control with this id (an edit field, a button caption).
+    virtual std::string text(int id) const = 0;
+    virtual void setText(int id, std::string_view text) = 0;
+    /// A modal message with one OK button; returns once the user confirmed it.
+    virtual void showMessage(std::string_view text) = 0;
+
     /// Adds a line at the end of a list (1 info list, 29 results list).
     virtual void addLine(int listId, std::string_view line) = 0;
     virtual void clearList(int listId) = 0;
@@ -62,12 +69,17 @@ public:
     /// Asks the window to close after the running command.
     virtual void postClose() = 0;
 
-    // Panel, for the two lists and the fields.
-    void addResult(std::string_view line) override { addLine(kResults, line); }
-    void clearResults() override { clearList(kResults); }
-
-private:
-    static constexpr int kResults = 29;
+    void addResult(std::string_view line) { addLine(field::kResultsList, line); }
+    void clearResults() { clearList(field::kResultsList); }
+    /// The lines a pass lists go to the results list.
+    void add(std::string_view line) override { addLine(field::kResultsList, line); }
 };
+
+/// Shows the refusal a pass returned, if any; true when there was none.
+inline bool showRefusal(Window& window, std::string_view refusal) {
+    if (refusal.empty()) return true;
+    window.showMessage(refusal);
+    return false;
+}
 
 }  // namespace nimbrel

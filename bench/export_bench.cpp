@@ -18,6 +18,7 @@
 #include "app/control_table.h"
 #include "app/file_search.h"
 #include "app/headless_window.h"
+#include "app/window_reports.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
 #include "faces/face_index_pass.h"
@@ -147,7 +148,7 @@ void BM_TextOnly(benchmark::State& state) {
             const std::uint32_t at = kSubmeshBytes * static_cast<std::uint32_t>(n % kDistinctSubmeshes);
             TextOut out;
             out.open("chain_" + std::to_string(n) + ".obj", TextOut::Mode::CreateNew);
-            writeVertexLines(ws, run.ctx.model, out, run.window, at + kIndices * 2, kVertices, true, false);
+            writeVertexLines(ws, run.ctx.model, out, at + kIndices * 2, kVertices, true, false);
             ws.faceIndexStart = at;
             ws.faceIndexCnt = kIndices;
             faceIndexPass(ws, run.ctx.model, &out, at, kIndices, FaceMode::Write, true, run.window);

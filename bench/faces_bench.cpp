@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "core/model_buffer.h"
-#include "core/panel.h"
+#include "core/line_sink.h"
 #include "core/text_out.h"
 #include "core/workspace.h"
 #include "faces/face_index_pass.h"
 #include "faces/strip_restart.h"
 
 #include "support/counting_allocator.h"
-#include "support/silent_panel.h"
 
 namespace {
 
@@ -29,7 +28,6 @@ constexpr std::uint32_t kIndexCount = 10000000;
 constexpr std::uint32_t kStripLength = 200;
 constexpr std::uint32_t kIndicesPerGroup = 500;
 
-using bench::SilentPanel;
 
 // 10 million little-endian words of every width from 1 to 5 digits; with markers when
 // strips is set.
@@ -70,10 +68,10 @@ void writeWithFprintf(const ModelBuffer& model, const char* path) {
 
 bool writeWithPass(const ModelBuffer& model, const char* path) {
     Workspace ws;
-    SilentPanel panel;
+    NoLines lines;
     TextOut out;
     if (!out.open(path)) return false;
-    bool ran = faceIndexPass(ws, model, &out, 0, kIndexCount, FaceMode::Write, false, panel);
+    bool ran = faceIndexPass(ws, model, &out, 0, kIndexCount, FaceMode::Write, false, lines).fits;
     return out.close() && ran;
 }
 
@@ -110,11 +108,11 @@ void BM_ListFaceLinesPass(benchmark::State& state) {
     state.counters["bytes_checked"] = static_cast<double>(expected.size());
 
     Workspace ws;
-    SilentPanel panel;
+    NoLines lines;
     TextOut out;
     out.open("/dev/null");
     std::uint64_t before = bench::allocations.load();
-    for (auto _ : state) faceIndexPass(ws, model, &out, 0, kIndexCount, FaceMode::Write, false, panel);
+    for (auto _ : state) faceIndexPass(ws, model, &out, 0, kIndexCount, FaceMode::Write, false, lines);
     state.counters["allocations_per_pass"] =
         static_cast<double>(bench::allocations.load() - before) / static_cast<double>(state.iterations());
     out.close();
@@ -124,14 +122,14 @@ BENCHMARK(BM_ListFaceLinesPass)->Unit(benchmark::kMillisecond);
 
 void BM_RestartStripConversion(benchmark::State& state) {
     const ModelBuffer& model = indexBlock(true);
-    SilentPanel panel;
+    NoLines lines;
     std::uint64_t total = 0;
     std::uint64_t large = 0;
     for (auto _ : state) {
         StripScratch scratch;
         const std::uint64_t before = bench::allocations.load();
         const std::uint64_t beforeLarge = bench::largeAllocations.load();
-        const auto result = convertRestartStrips(model, 0, kIndexCount, false, scratch, kRestartMarker, panel);
+        const auto result = convertRestartStrips(model, 0, kIndexCount, false, scratch, kRestartMarker, lines).outcome;
         total += bench::allocations.load() - before;
         large += bench::largeAllocations.load() - beforeLarge;
         if (result != StripConversion::Converted) {

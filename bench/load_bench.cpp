@@ -10,11 +10,10 @@
 
 #include "core/model_buffer.h"
 #include "core/model_loading.h"
-#include "support/silent_panel.h"
+#include "support/setup_check.h"
 
 namespace {
 
-using bench::SilentPanel;
 
 const std::string& modelFile() {
     static const std::string path = [] {
@@ -35,9 +34,12 @@ const std::string& modelFile() {
 }
 
 void BM_LoadModelFile(benchmark::State& state) {
-    SilentPanel panel;
     auto& model = nimbrel::ModelBuffer::process();
-    for (auto _ : state) benchmark::DoNotOptimize(nimbrel::loadModelFile(model, modelFile(), panel));
+    for (auto _ : state) {
+        const nimbrel::ModelLoad load = nimbrel::loadModelFile(model, modelFile());
+        bench::requireNoMessage(load.failure);
+        benchmark::DoNotOptimize(load.size);
+    }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * nimbrel::kLargestModelFile);
 }
 BENCHMARK(BM_LoadModelFile)->Unit(benchmark::kMillisecond)->UseRealTime();

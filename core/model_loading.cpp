@@ -35,12 +35,11 @@ bool unchangedSince(int fd, const struct stat& before) {
 
 }  // namespace
 
-std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Panel& panel) {
+ModelLoad loadModelFile(ModelBuffer& model, const std::string& path) {
     auto found = platform::fileLookup(path);
     if (!found) {
         model.clear();
-        panel.showMessage("Invalid file handle!");
-        return 0;
+        return {0, "Invalid file handle!"};
     }
     // The file is opened once and measured through its descriptor, so a file replaced
     // or truncated after the lookup cannot be read with a stale size.
@@ -51,14 +50,12 @@ std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Panel& 
     if (fd >= 0 && ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) > largest) {
         ::close(fd);
         model.clear();
-        panel.showMessage("error: file > 124 MB. Nicht akzeptiert...");
-        return 0;
+        return {0, "error: file > 124 MB. Nicht akzeptiert..."};
     }
     if (fd < 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);
         model.clear();
-        panel.showMessage("could not open file!");
-        return 0;
+        return {0, "could not open file!"};
     }
     auto size = static_cast<std::size_t>(st.st_size);
     const bool whole = platform::readWhole(fd, model.storageForLoad(size), size) && endsAt(fd, size) &&
@@ -68,11 +65,10 @@ std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Panel& 
     // versions, or a short one padded with zeros, would be worse than none.
     if (!whole) {
         model.clear();
-        panel.showMessage("Error reading file!");
-        return 0;
+        return {0, "Error reading file!"};
     }
     model.commitLoad(static_cast<std::uint32_t>(size));
-    return static_cast<std::uint32_t>(size);
+    return {static_cast<std::uint32_t>(size), {}};
 }
 
 std::string pathStem(const std::string& path) {

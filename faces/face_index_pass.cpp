@@ -31,12 +31,12 @@ struct IndexRange {
     }
 };
 
-void addMinMaxLines(Panel& panel, const IndexRange& range, bool withRvc) {
-    panel.addResult(" ----------");
+void addMinMaxLines(LineSink& lines, const IndexRange& range, bool withRvc) {
+    lines.add(" ----------");
     std::string line = format("min face index: %u", range.min);
     if (withRvc && range.min != 1) appendFormat(line, "  (rVC: %u)", range.max - range.min + 1);
-    panel.addResult(line);
-    panel.addResult(format("max face index: %u (== vertex count?)", range.max));
+    lines.add(line);
+    lines.add(format("max face index: %u (== vertex count?)", range.max));
 }
 
 // One face of a list: quads in the order first, second, fourth, third (the blocks store
@@ -64,10 +64,11 @@ char* putText(char* o, std::string_view text) {
 // One instance per mode, face size and index encoding, so the walk over millions of
 // indices tests none of them. Lists or only measures; writeListFaces writes.
 template <FaceMode mode, unsigned perFace, std::uint8_t size, bool bigEndian>
-void listPass(Workspace& ws, const ModelBuffer& model, std::uint32_t start, std::uint32_t count, Panel& panel) {
+void listPass(const Workspace& ws, const ModelBuffer& model, std::uint32_t start, std::uint32_t count,
+              LineSink& lines, FacePassResult& result) {
     const std::uint8_t gap = ws.faceGap;
 
-    ws.maxFaceAddress = start;
+    std::uint32_t maxFaceAddress = start;
     IndexRange range{kListMinimumStart};
     const std::uint8_t* p = model.data() + start;
     FaceLine line;
@@ -79,34 +80,34 @@ void listPass(Workspace& ws, const ModelBuffer& model, std::uint32_t start, std:
         for (unsigned k = 0; k < perFace; ++k, p += size) {
             const std::uint32_t v = readFaceIndex(p, size, bigEndian);
             range.take(v);
-            if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
+            if (k == 0 && v >= range.max) maxFaceAddress = static_cast<std::uint32_t>(faceAddress);
             if constexpr (mode == FaceMode::List) line.number(v).put(' ');
         }
         p += gap;
-        if constexpr (mode == FaceMode::List) panel.addResult(line.view());
+        if constexpr (mode == FaceMode::List) lines.add(line.view());
     }
     // An unfinished last face is measured but makes no line.
     const std::uint64_t lastAddress = start + static_cast<std::uint64_t>(p - (model.data() + start));
     for (std::uint32_t k = 0; k < count % perFace; ++k, p += size) {
         const std::uint32_t v = readFaceIndex(p, size, bigEndian);
         range.take(v);
-        if (k == 0 && v >= range.max) ws.maxFaceAddress = static_cast<std::uint32_t>(lastAddress);
+        if (k == 0 && v >= range.max) maxFaceAddress = static_cast<std::uint32_t>(lastAddress);
     }
-    ws.minFaceIndex = range.min;
     if constexpr (mode == FaceMode::List) {
-        addMinMaxLines(panel, range, true);
+        addMinMaxLines(lines, range, true);
         if (const std::uint32_t r = count % perFace; r != 0)
-            panel.addResult(format("wrong FIcnt, use %u or %lu", count - r, std::uint64_t{count} + perFace - r));
+            lines.add(format("wrong FIcnt, use %u or %lu", count - r, std::uint64_t{count} + perFace - r));
     }
-    ws.maxFaceIndex = range.max;
+    result.range = FaceIndexRange{range.min, range.max};
+    result.maxFaceAddress = maxFaceAddress;
 }
 
 // Write: the face lines of a list, formatted on every core in blocks of faces. Each line
 // depends only on its own indices; the figures the pass leaves in ws come from a scan
 // over the same block afterwards, exactly as a pass that wrote would leave them.
 template <unsigned perFace, std::uint8_t size, bool bigEndian>
-void writeListFaces(Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t start, std::uint32_t count,
-                    bool slash) {
+void writeListFaces(const Workspace& ws, const ModelBuffer& model, TextOut& out, std::uint32_t start,
+                    std::uint32_t count, bool slash) {
     constexpr std::uint64_t faceBytesWithoutGap = std::uint64_t{perFace} * size;
     // A group starts at every face whose first index is a multiple of kIndicesPerGroup.
     constexpr std::uint64_t facesPerGroup = kIndicesPerGroup / std::gcd(kIndicesPerGroup, perFace);
@@ -136,47 +137,47 @@ void writeListFaces(Workspace& ws, const ModelBuffer& model, TextOut& out, std::
 }
 
 template <unsigned perFace, std::uint8_t size, bool bigEndian>
-void listPassIn(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-                FaceMode mode, bool slash, Panel& panel) {
+void listPassIn(const Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                FaceMode mode, bool slash, LineSink& lines, FacePassResult& result) {
     switch (mode) {
     case FaceMode::Write:
         writeListFaces<perFace, size, bigEndian>(ws, model, *out, start, count, slash);
-        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, panel);
+        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, lines, result);
     case FaceMode::List:
-        return listPass<FaceMode::List, perFace, size, bigEndian>(ws, model, start, count, panel);
+        return listPass<FaceMode::List, perFace, size, bigEndian>(ws, model, start, count, lines, result);
     case FaceMode::Scan:
-        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, panel);
+        return listPass<FaceMode::Scan, perFace, size, bigEndian>(ws, model, start, count, lines, result);
     }
 }
 
 template <unsigned perFace>
-void listPassOf(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-                FaceMode mode, bool slash, Panel& panel) {
+void listPassOf(const Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+                FaceMode mode, bool slash, LineSink& lines, FacePassResult& result) {
     assert(ws.indexSize == 2 || ws.indexSize == 4);
     const bool wide = ws.indexSize == 4;
     if (ws.bigEndian)
         (wide ? listPassIn<perFace, 4, true> : listPassIn<perFace, 2, true>)(ws, model, out, start, count, mode, slash,
-                                                                           panel);
+                                                                           lines, result);
     else
         (wide ? listPassIn<perFace, 4, false> : listPassIn<perFace, 2, false>)(ws, model, out, start, count, mode,
-                                                                             slash, panel);
+                                                                             slash, lines, result);
 }
 
-void listPassFor(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-                 FaceMode mode, bool slash, Panel& panel) {
+void listPassFor(const Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start,
+                 std::uint32_t count, FaceMode mode, bool slash, LineSink& lines, FacePassResult& result) {
     assert(ws.faceVertexCount == 3 || ws.faceVertexCount == 4);
     if (ws.faceVertexCount == 4)
-        listPassOf<4>(ws, model, out, start, count, mode, slash, panel);
+        listPassOf<4>(ws, model, out, start, count, mode, slash, lines, result);
     else
-        listPassOf<3>(ws, model, out, start, count, mode, slash, panel);
+        listPassOf<3>(ws, model, out, start, count, mode, slash, lines, result);
 }
 
-void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-               FaceMode mode, bool slash, Panel& panel) {
+void stripPass(const Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
+               FaceMode mode, bool slash, LineSink& lines, FacePassResult& result) {
     if (count == 0) return;
     const std::uint8_t size = ws.indexSize;
     const bool bigEndian = ws.bigEndian;
-    if (mode == FaceMode::List) panel.addResult(hexText(start) + ":");
+    if (mode == FaceMode::List) lines.add(hexText(start) + ":");
 
     IndexRange range{kStripMinimumStart};
     const std::uint8_t* p = model.data() + start;
@@ -195,7 +196,7 @@ void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint3
                 const std::uint32_t third = forward ? c : b;
                 if (mode == FaceMode::List) {
                     line.clear().put("f  ").number(a).put(' ').number(second).put(' ').number(third);
-                    panel.addResult(line.view());
+                    lines.add(line.view());
                 } else {
                     faces.put("f ").vertex(a, slash).vertex(second, slash).vertex(third, slash).dropLast().put('\n');
                     faces.endLine();
@@ -206,12 +207,11 @@ void stripPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint3
         a = b;
         b = c;
     }
-    ws.minFaceIndex = range.min;
     if (mode == FaceMode::List) {
-        panel.addResult(hexText(std::uint64_t{start} + std::uint64_t{count} * size) + " (end of FI list)");
-        addMinMaxLines(panel, range, false);
+        lines.add(hexText(std::uint64_t{start} + std::uint64_t{count} * size) + " (end of FI list)");
+        addMinMaxLines(lines, range, false);
     }
-    ws.maxFaceIndex = range.max;
+    result.range = FaceIndexRange{range.min, range.max};
 }
 
 }  // namespace
@@ -227,28 +227,27 @@ std::uint64_t indicesThatFit(std::uint64_t modelSize, std::uint64_t start, std::
     return std::min(count, wholeFaces * faceVertexCount + inLastFace);
 }
 
-bool faceBlockFits(const ModelBuffer& model, std::uint32_t start, std::uint32_t count, std::uint8_t indexSize,
-                   std::uint8_t faceVertexCount, std::uint8_t faceGap, Panel& panel) {
-    const std::uint64_t fit = indicesThatFit(model.size(), start, count, indexSize, faceVertexCount, faceGap);
-    if (fit == count) return true;
-    panel.showMessage("EOF met!\nfaceIndexCnt reduced");
-    panel.setText(field::kFaceIndexCnt, std::to_string(fit == 0 ? 0 : fit - 1));
-    return false;
+FacePassResult faceBlockFit(const ModelBuffer& model, std::uint32_t start, std::uint32_t count, std::uint8_t indexSize,
+                            std::uint8_t faceVertexCount, std::uint8_t faceGap) {
+    FacePassResult result;
+    result.indicesThatFit = indicesThatFit(model.size(), start, count, indexSize, faceVertexCount, faceGap);
+    result.fits = result.indicesThatFit == count;
+    return result;
 }
 
-bool faceIndexPass(Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start, std::uint32_t count,
-                   FaceMode mode, bool slash, Panel& panel) {
+FacePassResult faceIndexPass(const Workspace& ws, const ModelBuffer& model, TextOut* out, std::uint32_t start,
+                             std::uint32_t count, FaceMode mode, bool slash, LineSink& lines) {
     assert(mode != FaceMode::Write || out != nullptr);
     const bool strip = ws.stripMode;
-    if (!faceBlockFits(model, start, count, ws.indexSize, strip ? 1 : ws.faceVertexCount, strip ? 0 : ws.faceGap,
-                       panel))
-        return false;
+    FacePassResult result =
+        faceBlockFit(model, start, count, ws.indexSize, strip ? 1 : ws.faceVertexCount, strip ? 0 : ws.faceGap);
+    if (!result.fits) return result;
     // Every byte read below lies inside the model: indicesThatFit counted each of them.
     if (strip)
-        stripPass(ws, model, out, start, count, mode, slash, panel);
+        stripPass(ws, model, out, start, count, mode, slash, lines, result);
     else
-        listPassFor(ws, model, out, start, count, mode, slash, panel);
-    return true;
+        listPassFor(ws, model, out, start, count, mode, slash, lines, result);
+    return result;
 }
 
 }  // namespace nimbrel

@@ -31,27 +31,20 @@ void writeGeneratedTriples(TextOut& out, std::uint32_t vertexCount, bool slash) 
 
 }  // namespace
 
-void writeFakeFaces(Workspace& ws, TextOut& out, std::uint32_t vertexCount, bool slash, Panel& panel) {
+FakeFaceSource writeFakeFaces(TextOut& out, std::uint32_t vertexCount, bool strip, bool slash) {
     // The copy goes around the buffer, so anything still buffered must reach the file first.
-    if (!out.flush()) return;
+    if (!out.flush()) return FakeFaceSource::File;
     switch (platform::appendFileLocked(kFakeFaceFile, out.fd())) {
-    case platform::FileAppend::Copied: return;
-    case platform::FileAppend::WriteFailed: out.markFailed(); return;
-    case platform::FileAppend::ReadFailed:
-        panel.showMessage("Could not read FIs.txt to its end!\nOnly the faces read before the error were added.");
-        return;
+    case platform::FileAppend::Copied: return FakeFaceSource::File;
+    case platform::FileAppend::WriteFailed: out.markFailed(); return FakeFaceSource::File;
+    case platform::FileAppend::ReadFailed: return FakeFaceSource::FileCutShort;
     case platform::FileAppend::SourceMissing: break;
     }
-    if (!ws.fisHintShown) {
-        panel.showMessage(
-            "Could not open FIs.txt (your fake face indices).\nWill autocreate FIs now.\n\n(Feel free to create an "
-            "individual FIs.txt.\n But keep max FI below/equal vertex count!)");
-        ws.fisHintShown = true;
-    }
-    if (ws.stripMode)
+    if (strip)
         writeGeneratedStrip(out, vertexCount, slash);
     else
         writeGeneratedTriples(out, vertexCount, slash);
+    return FakeFaceSource::Generated;
 }
 
 }  // namespace nimbrel

@@ -30,21 +30,23 @@ std::uint16_t storedWord(const ModelBuffer& model, std::uint32_t start, std::uin
 }
 
 void reportShortStrip(const ModelBuffer& model, std::uint32_t start, std::uint32_t count, std::uint64_t triangles,
-                      std::uint64_t segmentStart, std::uint64_t segmentEnd, bool endedAtMarker, Panel& panel) {
-    panel.addResult(format("TriStrips error at index %lu (%u-%u)", 3 * triangles,
+                      std::uint64_t segmentStart, std::uint64_t segmentEnd, bool endedAtMarker, LineSink& lines) {
+    lines.add(format("TriStrips error at index %lu (%u-%u)", 3 * triangles,
                            storedWord(model, start, segmentEnd), storedWord(model, start, segmentStart)));
     if (!endedAtMarker) return;
-    for (std::uint32_t i = 0; i < count; ++i) panel.addResult(format("%u: %u", i, storedWord(model, start, i)));
-    panel.addResult("----------");
+    for (std::uint32_t i = 0; i < count; ++i) lines.add(format("%u: %u", i, storedWord(model, start, i)));
+    lines.add("----------");
 }
 
 }  // namespace
 
-StripConversion convertRestartStrips(const ModelBuffer& model, std::uint32_t start, std::uint32_t count,
-                                     bool bigEndian, StripScratch& scratch, std::uint16_t restartMarker,
-                                     Panel& panel) {
-    if (!faceBlockFits(model, start, count, 2, 1, 0, panel)) return StripConversion::PastEnd;
-    if (count < 3) return StripConversion::Rejected;
+RestartStripResult convertRestartStrips(const ModelBuffer& model, std::uint32_t start, std::uint32_t count,
+                                        bool bigEndian, StripScratch& scratch, std::uint16_t restartMarker,
+                                        LineSink& lines) {
+    const FacePassResult fit = faceBlockFit(model, start, count, 2, 1, 0);
+    if (!fit.fits) return {StripConversion::PastEnd, fit.indicesThatFit};
+    const RestartStripResult rejected{StripConversion::Rejected, count};
+    if (count < 3) return rejected;
     const std::uint8_t* block = model.data() + start;
 
     std::uint64_t triangles = 0;
@@ -53,8 +55,8 @@ StripConversion convertRestartStrips(const ModelBuffer& model, std::uint32_t sta
         if (valueAt(block + 2 * i, bigEndian) != restartMarker) continue;
         const std::uint32_t length = i - segmentStart;
         if (length <= 2) {
-            reportShortStrip(model, start, count, triangles, segmentStart, i, true, panel);
-            return StripConversion::Rejected;
+            reportShortStrip(model, start, count, triangles, segmentStart, i, true, lines);
+            return rejected;
         }
         triangles += length - 2;
         segmentStart = i + 1;
@@ -62,8 +64,8 @@ StripConversion convertRestartStrips(const ModelBuffer& model, std::uint32_t sta
     if (segmentStart < count) {
         const std::uint32_t length = count - segmentStart;
         if (length <= 2) {
-            reportShortStrip(model, start, count, triangles, segmentStart, count, false, panel);
-            return StripConversion::Rejected;
+            reportShortStrip(model, start, count, triangles, segmentStart, count, false, lines);
+            return rejected;
         }
         triangles += length - 2;
     }
@@ -74,8 +76,8 @@ StripConversion convertRestartStrips(const ModelBuffer& model, std::uint32_t sta
     try {
         fresh.reset(new unsigned short[entries], boost::checked_array_deleter<unsigned short>());
     } catch (const std::bad_alloc&) {
-        panel.addResult(format("TriStrips error: no memory for %lu triangles", triangles));
-        return StripConversion::Rejected;
+        lines.add(format("TriStrips error: no memory for %lu triangles", triangles));
+        return rejected;
     }
 
     unsigned short* to = fresh.get();
@@ -107,11 +109,11 @@ StripConversion convertRestartStrips(const ModelBuffer& model, std::uint32_t sta
     scratch.stripIndexCount = static_cast<std::uint32_t>(entries);
     scratch.stripTriangleCount = static_cast<std::uint32_t>(triangles);
     scratch.stripValuesConsumed = count;
-    return StripConversion::Converted;
+    return {StripConversion::Converted, count};
 }
 
-void writeStripFaces(Workspace& ws, TextOut* out, std::uint32_t indexCount, FaceMode mode, bool slashForm,
-                     Panel& panel) {
+FaceIndexRange writeStripFaces(const Workspace& ws, TextOut* out, std::uint32_t indexCount, FaceMode mode,
+                               bool slashForm, LineSink& lines) {
     assert(mode != FaceMode::Write || out != nullptr);
     const StripScratch& scratch = ws.stripScratch;
     const std::uint32_t held = scratch.indices ? scratch.stripIndexCount : 0;
@@ -134,7 +136,7 @@ void writeStripFaces(Workspace& ws, TextOut* out, std::uint32_t indexCount, Face
         if (mode == FaceMode::List) {
             line.clear().number(p).put(": f  ");
             for (std::uint32_t x : v) line.number(x).put(' ');
-            panel.addResult(line.view());
+            lines.add(line.view());
         } else if (mode == FaceMode::Write) {
             if (p % kIndicesPerGroup == 0) {
                 faces.put("g submesh_").number(p / kIndicesPerGroup).put('\n');
@@ -150,14 +152,14 @@ void writeStripFaces(Workspace& ws, TextOut* out, std::uint32_t indexCount, Face
         }
     }
     faces.drain();
-    ws.minFaceIndex = min;
-    ws.maxFaceIndex = max;
-    if (mode != FaceMode::List) return;
-    panel.addResult(hexText(std::uint64_t{ws.faceIndexStart} + 2 * std::uint64_t{scratch.stripValuesConsumed}) +
-                    " (end of FI list)");
-    panel.addResult(" ----------");
-    panel.addResult(format("min face index: %u", min));
-    panel.addResult(format("max face index: %u (== vertex count?)", max));
+    if (mode == FaceMode::List) {
+        lines.add(hexText(std::uint64_t{ws.faceIndexStart} + 2 * std::uint64_t{scratch.stripValuesConsumed}) +
+                  " (end of FI list)");
+        lines.add(" ----------");
+        lines.add(format("min face index: %u", min));
+        lines.add(format("max face index: %u (== vertex count?)", max));
+    }
+    return {min, max};
 }
 
 }  // namespace nimbrel

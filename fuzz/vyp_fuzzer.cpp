@@ -6,12 +6,13 @@
 #include <iterator>
 #include <string>
 
+#include "app/window_reports.h"
 #include "core/model_buffer.h"
 #include "core/workspace.h"
 #include "fuzz/fuzz_limits.h"
 #include "fuzz/scratch_folder.h"
 #include "params/parameter_file.h"
-#include "tests/support/recording_panel.h"
+#include "tests/support/recording_window.h"
 
 namespace {
 
@@ -32,10 +33,10 @@ std::string readBytes(const std::string& path) {
 
 // The loader's contract: a failure shows exactly one message. The saver's field checks
 // may show the mixed-mode hint before the message that stops them.
-void requireOneMessage(bool ok, const testing::RecordingPanel& panel) {
+void requireOneMessage(bool ok, const testing::RecordingWindow& panel) {
     if (!ok && panel.messages.size() != 1) std::abort();
 }
-void requireMessage(bool ok, const testing::RecordingPanel& panel) {
+void requireMessage(bool ok, const testing::RecordingWindow& panel) {
     if (!ok && panel.messages.empty()) std::abort();
 }
 
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeBytes(path, std::string_view(reinterpret_cast<const char*>(data), size));
 
     Workspace ws;
-    testing::RecordingPanel panel;
+    testing::RecordingWindow panel;
     bool loaded = loadParameterFile(ws, panel, path);
     requireOneMessage(loaded, panel);
     if (!loaded) return 0;
@@ -70,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A file we wrote loads again and saves to the same bytes: nothing is lost on the way.
     Workspace again;
-    testing::RecordingPanel againPanel;
+    testing::RecordingWindow againWindow;
     const std::string second = (f.path() / "second").string();
-    if (!loadParameterFile(again, againPanel, parameterFileName(first, 0))) std::abort();
+    if (!loadParameterFile(again, againWindow, parameterFileName(first, 0))) std::abort();
     again.vbMode = !again.vbMode;
-    if (!saveParameterFile(again, model, againPanel, second, again.vbMode != 0)) std::abort();
+    if (!saveParameterFile(again, model, againWindow, second, again.vbMode != 0)) std::abort();
     if (readBytes(parameterFileName(first, 0)) != readBytes(parameterFileName(second, 0))) std::abort();
     return 0;
 }

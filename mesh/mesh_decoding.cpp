@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/line_sink.h"
 #include "core/workspace.h"
 #include "faces/face_index.h"
 #include "faces/face_index_pass.h"
@@ -15,16 +16,6 @@
 namespace nimbrel {
 
 namespace {
-
-// The passes report to a panel; decoding shows nothing.
-class QuietPanel : public Panel {
-public:
-    std::string text(int) const override { return {}; }
-    void setText(int, std::string_view) override {}
-    void addResult(std::string_view) override {}
-    void clearResults() override {}
-    void showMessage(std::string_view) override {}
-};
 
 struct Faces {
     std::vector<std::array<std::uint32_t, 3>> triangles;
@@ -95,9 +86,9 @@ Faces decodePlainStrip(const ModelBuffer& model, const LayoutSettings& s) {
 Faces decodeRestartStrips(const ModelBuffer& model, const LayoutSettings& s) {
     Faces faces;
     StripScratch scratch;
-    QuietPanel quiet;
-    if (convertRestartStrips(model, s.faceIndexStart, s.faceIndexCnt, s.bigEndian, scratch, kRestartMarker, quiet) !=
-        StripConversion::Converted)
+    NoLines quiet;
+    if (convertRestartStrips(model, s.faceIndexStart, s.faceIndexCnt, s.bigEndian, scratch, kRestartMarker, quiet)
+            .outcome != StripConversion::Converted)
         return faces;
     for (std::uint32_t i = 0; i < s.faceIndexCnt; ++i)
         if (model.readU16(s.faceIndexStart + 2 * std::uint64_t{i}, s.bigEndian) == kRestartMarker)

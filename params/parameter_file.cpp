@@ -125,39 +125,39 @@ std::string quoted(const Token& token) {
 /// Reads the parameter file's tokens and writes each value into its field as it goes.
 class VypReader {
 public:
-    VypReader(Panel& panel, const std::string& path, int fd) : panel_(panel), path_(path), tokens_(fd) {}
+    VypReader(FieldReport& report, const std::string& path, int fd) : report_(report), path_(path), tokens_(fd) {}
 
     std::optional<Token> next() { return tokens_.next(); }
 
     /// Writes a hexadecimal token into field id; a malformed one fails with a message.
-    bool putHex(const Token& token, int id, std::string_view what) {
+    bool putHex(const Token& token, StepField id, std::string_view what) {
         auto value = hexNumber(token);
         if (!value) return fail(token, "a hexadecimal number", what);
-        panel_.setText(id, hexText(*value));
+        report_.setField(id, hexText(*value));
         return true;
     }
 
-    bool putDecimal(const Token& token, int id, std::string_view what) {
+    bool putDecimal(const Token& token, StepField id, std::string_view what) {
         auto value = decimalNumber(token);
         if (!value) return fail(token, "a decimal number", what);
-        panel_.setText(id, std::to_string(*value));
+        report_.setField(id, std::to_string(*value));
         return true;
     }
 
     /// A missing value leaves its field as it is: the check that follows reports the
     /// early end.
-    bool hexInto(int id, std::string_view what) {
+    bool hexInto(StepField id, std::string_view what) {
         auto token = tokens_.next();
         return !token || putHex(*token, id, what);
     }
 
-    bool decimalInto(int id, std::string_view what) {
+    bool decimalInto(StepField id, std::string_view what) {
         auto token = tokens_.next();
         return !token || putDecimal(*token, id, what);
     }
 
     /// A count: negative values become 0 with one note per load.
-    bool countInto(int id, std::string_view what) {
+    bool countInto(StepField id, std::string_view what) {
         auto token = tokens_.next();
         if (!token) return true;
         auto value = decimalNumber(*token);
@@ -165,73 +165,73 @@ public:
         std::int32_t count = *value;
         if (count < 0) {
             count = 0;
-            if (!negativeNoted_) panel_.addResult(" cnt in VYP is negative!");
+            if (!negativeNoted_) report_.addLine(" cnt in VYP is negative!");
             negativeNoted_ = true;
         }
-        panel_.setText(id, std::to_string(count));
+        report_.setField(id, std::to_string(count));
         return true;
     }
 
     bool fail(const Token& token, std::string_view expected, std::string_view what) {
-        panel_.showMessage(format("Error in VYP:\n %s\n '%s' is not %s\n (%s)", path_, quoted(token), expected, what));
+        report_.showMessage(format("Error in VYP:\n %s\n '%s' is not %s\n (%s)", path_, quoted(token), expected, what));
         return false;
     }
 
 private:
-    Panel& panel_;
+    FieldReport& report_;
     const std::string& path_;
     TokenReader tokens_;
     bool negativeNoted_ = false;
 };
 
-bool loadTokens(Workspace& ws, Panel& panel, const std::string& path, int fd) {
-    VypReader reader(panel, path, fd);
-    if (!reader.hexInto(field::kFaceIndexStart, "face index start") ||
-        !reader.countInto(field::kFaceIndexCnt, "face index count"))
+bool loadTokens(Workspace& ws, FieldReport& report, const std::string& path, int fd) {
+    VypReader reader(report, path, fd);
+    if (!reader.hexInto(StepField::FaceIndexStart, "face index start") ||
+        !reader.countInto(StepField::FaceIndexCnt, "face index count"))
         return false;
 
     auto form = reader.next();
     std::string_view formText = form ? std::string_view(form->text) : std::string_view();
     if (formText.empty() || formText[0] != 'V') {
-        panel.showMessage("The 2nd line of a VYP dataset\n   must be 'Vb' or 'VB'");
+        report.showMessage("The 2nd line of a VYP dataset\n   must be 'Vb' or 'VB'");
         return false;
     }
     if (formText.size() < 3 || (formText[2] != '0' && formText[2] != '1')) {
-        panel.showMessage("The 2nd line of a VYP dataset\n must be 'VB0' or 'VB1'");
+        report.showMessage("The 2nd line of a VYP dataset\n must be 'VB0' or 'VB1'");
         return false;
     }
     if (formText[2] == '0') {
         ws.vbMode = true;
-        if (!reader.hexInto(field::kFvfSize, "UV start")) return false;
+        if (!reader.hexInto(StepField::FvfSize, "UV start")) return false;
     } else {
         ws.vbMode = false;
-        if (!reader.decimalInto(field::kFvfSize, "FVF size") || !reader.decimalInto(field::kUvPos, "UV pos"))
+        if (!reader.decimalInto(StepField::FvfSize, "FVF size") || !reader.decimalInto(StepField::UvPos, "UV pos"))
             return false;
     }
-    if (!reader.hexInto(field::kVertexStart, "vertex start") ||
-        !reader.countInto(field::kVertsCnt, "vertex count"))
+    if (!reader.hexInto(StepField::VertexStart, "vertex start") ||
+        !reader.countInto(StepField::VertsCnt, "vertex count"))
         return false;
 
     auto code = reader.next();
     if (!code) {
-        panel.showMessage("Error: codestring in VYP-file is empty!");
+        report.showMessage("Error: codestring in VYP-file is empty!");
         return false;
     }
     const bool sixNumerals = formText[1] == 'b';
     if (sixNumerals) {
         auto start = reader.next();
-        if (start && !reader.putHex(*start, field::kUvBlockStart, "UV block start")) return false;
+        if (start && !reader.putHex(*start, StepField::UvBlockStart, "UV block start")) return false;
         auto size = start ? reader.next() : std::nullopt;
         // The saver always writes line 6; a file without it was cut short.
         if (!size) {
-            panel.showMessage(format("Error in VYP:\n %s\n ends before the UV block size (line 6)", path));
+            report.showMessage(format("Error in VYP:\n %s\n ends before the UV block size (line 6)", path));
             return false;
         }
-        if (!reader.putDecimal(*size, field::kUvBlockSize, "UV block size")) return false;
+        if (!reader.putDecimal(*size, StepField::UvBlockSize, "UV block size")) return false;
     }
     // A kept token is longer than six characters, so a cut codestring is judged as the
     // whole one would be.
-    return parseCodestring(ws, panel, code->text, sixNumerals);
+    return parseCodestring(ws, report, code->text, sixNumerals);
 }
 
 }  // namespace
@@ -240,28 +240,28 @@ std::string parameterFileName(std::string_view modelPathStem, std::uint32_t numb
     return format("%s_%u.vyp", modelPathStem, number);
 }
 
-bool parseCodestring(Workspace& ws, Panel& panel, std::string_view codestring, bool sixNumerals) {
+bool parseCodestring(Workspace& ws, FieldReport& report, std::string_view codestring, bool sixNumerals) {
     if (codestring.empty()) {
-        panel.showMessage("Error: codestring in VYP-file is empty!");
+        report.showMessage("Error: codestring in VYP-file is empty!");
         return false;
     }
     if (!sixNumerals && codestring.size() > 4) {
-        panel.showMessage("Error: more than 4 numerals\n in VYP's codestring!");
+        report.showMessage("Error: more than 4 numerals\n in VYP's codestring!");
         return false;
     }
     if (codestring.size() < 4) {
-        panel.showMessage("Error: less than 4 numerals\n in VYP's codestring!");
+        report.showMessage("Error: less than 4 numerals\n in VYP's codestring!");
         return false;
     }
     ws.bigEndian = codestring[0] == '1';
     if (codestring[1] != '2' && codestring[1] != '4') {
-        panel.showMessage("Error in VYP:\n codestring's  2. numeral != {2 or 4}");
+        report.showMessage("Error in VYP:\n codestring's  2. numeral != {2 or 4}");
         return false;
     }
     ws.indexSize = static_cast<std::uint8_t>(codestring[1] - '0');
     ws.stripMode = codestring[2] == '1';
     if (codestring[3] < '0' || codestring[3] > '4') {
-        panel.showMessage("Error in VYP:\n codestring's 3. numeral != {0..4}");
+        report.showMessage("Error in VYP:\n codestring's 3. numeral != {0..4}");
         return false;
     }
     ws.vertexFormat = static_cast<VertexFormat>(codestring[3] - '0');
@@ -272,41 +272,41 @@ bool parseCodestring(Workspace& ws, Panel& panel, std::string_view codestring, b
     return true;
 }
 
-bool loadParameterFile(Workspace& ws, Panel& panel, const std::string& path) {
+bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& path) {
     // Only a regular file: a directory reads as an error and a FIFO would block.
     const platform::UniqueFd file = platform::openRegularFile(path);
     if (!file.valid()) {
-        panel.showMessage(" The vyp file could not be opened!\n");
+        report.showMessage(" The vyp file could not be opened!\n");
         return false;
     }
     const int vbModeBefore = ws.vbMode;
-    if (loadTokens(ws, panel, path, file.get())) return true;
+    if (loadTokens(ws, report, path, file.get())) return true;
     // The toggle that turns vbMode back to the file's digit runs only after a success;
     // without this the member would contradict the VB/seq caption after a failure.
     ws.vbMode = vbModeBefore;
     return false;
 }
 
-bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Panel& panel, std::string_view modelPathStem,
-                       bool vbMode) {
+bool saveParameterFile(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report,
+                       std::string_view modelPathStem, bool vbMode) {
     if (ws.parameterFileCounter > kLastParameterFileNumber) {
-        panel.showMessage("more than 2999 VYP files not allowed!");
+        report.showMessage("more than 2999 VYP files not allowed!");
         return false;
     }
     const std::string name = parameterFileName(modelPathStem, ws.parameterFileCounter);
     if (platform::fileExists(name)) {
-        panel.showMessage(name + "\n exists!");
+        report.showMessage(name + "\n exists!");
         return false;
     }
     // Checked before the file is created, so a refused save leaves no empty file that
     // would block the next attempt under the same number.
-    if (!readStepOneFields(ws, model, panel) || !readStepTwoFields(ws, model, panel, vbMode) ||
-        !readStepThreeFields(ws, model, panel, false, false))
+    if (!readStepOneFields(ws, model, typed, report) || !readStepTwoFields(ws, model, typed, report, vbMode) ||
+        !readStepThreeFields(ws, model, typed, report, false, false))
         return false;
 
     TextOut out;
     if (!out.open(name, TextOut::Mode::CreateNew)) {
-        panel.showMessage(" VYP-file could not be created!\n");
+        report.showMessage(" VYP-file could not be created!\n");
         return false;
     }
     out.print("0x%lX %ld\n", ws.faceIndexStart, static_cast<std::int32_t>(ws.faceIndexCnt));
@@ -327,7 +327,7 @@ bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Panel& panel, st
     out.print("0x%lX %d\n\n", ws.uvBlockStart, ws.uvBlockSize);
     if (!out.close()) {
         out.discard();
-        panel.showMessage(name + " could not be written!\n(Is the disk full?)");
+        report.showMessage(name + " could not be written!\n(Is the disk full?)");
         return false;
     }
     ++ws.parameterFileCounter;

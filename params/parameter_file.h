@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "core/model_buffer.h"
-#include "core/panel.h"
 #include "core/workspace.h"
+#include "params/field_report.h"
 
 namespace nimbrel {
 
@@ -21,19 +21,21 @@ std::string parameterFileName(std::string_view modelPathStem, std::uint32_t numb
 /// parameterFileCounter. Never replaces a file. True when a complete file was written;
 /// false after exactly one message (counter past 2999, name taken, fields invalid, file
 /// not creatable or not writable). A failed save leaves no file behind.
-bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Panel& panel, std::string_view modelPathStem,
-                       bool vbMode);
+bool saveParameterFile(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report,
+                       std::string_view modelPathStem, bool vbMode);
 
-/// Reads the parameter file at path into fields 2 to 7 (and 30, 31 in the six-numeral
+/// Reads the parameter file at path into the step fields (face index start and count,
+/// FVF size or UV start, UV pos, vertex start and count, and the UV block in the six-numeral
 /// form) and the codestring settings. On success vbMode holds the opposite of the file's
 /// digit, for the VB/seq toggle the load command sends next. False after exactly one
 /// message; fields read before the failure keep their new texts and vbMode is restored.
-/// A negative count becomes 0 with " cnt in VYP is negative!" in the results list.
-bool loadParameterFile(Workspace& ws, Panel& panel, const std::string& path);
+/// A negative count becomes 0 with the line " cnt in VYP is negative!". What the window
+/// must show goes into report, in order.
+bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& path);
 
 /// Applies a codestring: bigEndian, indexSize, stripMode, vertexFormat and, in the
 /// six-numeral form, ffffSeparator and reservedCodeFlag. Each setting is stored as its
 /// numeral passes; false after the message of the first numeral rejected.
-bool parseCodestring(Workspace& ws, Panel& panel, std::string_view codestring, bool sixNumerals);
+bool parseCodestring(Workspace& ws, FieldReport& report, std::string_view codestring, bool sixNumerals);
 
 }  // namespace nimbrel

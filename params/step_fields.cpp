@@ -17,137 +17,123 @@ constexpr std::uint32_t kLargestVertexStep = 0xFFFF;
 
 }  // namespace
 
-bool readStepOneFields(Workspace& ws, const ModelBuffer& model, Panel& panel) {
-    std::string start = panel.text(field::kFaceIndexStart);
-    std::string count = panel.text(field::kFaceIndexCnt);
-    std::string gap = panel.text(field::kFaceGap);
+bool readStepOneFields(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report) {
+    const std::string& start = typed[StepField::FaceIndexStart];
+    const std::string& count = typed[StepField::FaceIndexCnt];
+    const std::string& gap = typed[StepField::FaceGap];
     if (start.empty() || count.empty()) {
-        panel.showMessage("go1: all editboxes must contain a value!");
+        report.showMessage("go1: all editboxes must contain a value!");
         return false;
     }
     ws.faceIndexStart = hexValue(start, kAddressChars);
     if (ws.faceIndexStart > model.size()) {
-        panel.showMessage("go1: error!\n address greater than filesize");
+        report.showMessage("go1: error!\n address greater than filesize");
         return false;
     }
     ws.faceIndexCnt = decimalValue(count, kCountChars);
     if (ws.faceIndexCnt == 0 && !ws.batchMode) {
-        panel.showMessage("go1: error! check FaceIndexCount");
+        report.showMessage("go1: error! check FaceIndexCount");
         return false;
     }
     ws.faceGap = oneByteValue(gap, kGapChars);
-    panel.setText(field::kFaceGap, std::to_string(ws.faceGap));
+    report.setField(StepField::FaceGap, std::to_string(ws.faceGap));
     return true;
 }
 
-bool readStepTwoFields(Workspace& ws, const ModelBuffer& model, Panel& panel, bool vbMode) {
-    std::string fvf = panel.text(field::kFvfSize);
-    std::string uvPos = panel.text(field::kUvPos);
-    std::string uvStart = panel.text(field::kUvBlockStart);
-    std::string uvSize = panel.text(field::kUvBlockSize);
+bool readStepTwoFields(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report,
+                       bool vbMode) {
+    const std::string& fvf = typed[StepField::FvfSize];
+    const std::string& uvPos = typed[StepField::UvPos];
+    const std::string& uvStart = typed[StepField::UvBlockStart];
+    const std::string& uvSize = typed[StepField::UvBlockSize];
     if (fvf.empty() || uvPos.empty()) {
-        panel.showMessage("go2: all editboxes must contain a value!");
+        report.showMessage("go2: all editboxes must contain a value!");
         return false;
     }
     if (!vbMode) {
         ws.uvBlockStart = hexValue(fvf, kAddressChars);
         if (ws.uvBlockStart > model.size()) {
-            panel.showMessage("go2: error!\n UV address greater than filesize");
+            report.showMessage("go2: error!\n UV address greater than filesize");
             return false;
         }
         return true;
     }
     ws.fvfSize = oneByteValue(fvf, kAddressChars);
     if (ws.fvfSize < 6) {
-        panel.showMessage("go2: error!\n check FVF size [6..255]");
+        report.showMessage("go2: error!\n check FVF size [6..255]");
         return false;
     }
     ws.uvBlockSize = oneByteValue(uvSize, kByteChars);
     if (ws.uvBlockSize < 4) {
-        panel.showMessage("go2: error!\n check UVBlock size [4..255]");
+        report.showMessage("go2: error!\n check UVBlock size [4..255]");
         return false;
     }
     ws.uvPos = oneByteValue(uvPos, kByteChars);
     if (ws.uvPos < 6 || ws.uvPos > 250) {
-        panel.showMessage("go2: error!\n check UVpos [6..250]");
+        report.showMessage("go2: error!\n check UVpos [6..250]");
         return false;
     }
     if (ws.uvPos == kNoUvInRecord) {
         ws.uvBlockStart = hexValue(uvStart, kAddressChars);
         if (ws.uvBlockStart > model.size()) {
-            panel.showMessage("go2: error!\n UV address greater than filesize");
+            report.showMessage("go2: error!\n UV address greater than filesize");
             return false;
         }
         return true;
     }
     if (ws.uvBlockSize == kNoUvBlock) return true;
-    panel.showMessage(
+    report.showMessage(
         "In mixed mode there's no uvs in VBlock!\n-> auto-Set UVpos to 99\n\nDon't want mixed-mode?\n-> set size UVB "
         "to 255");
     ws.uvPos = kNoUvInRecord;
-    panel.setText(field::kUvPos, std::to_string(kNoUvInRecord));
+    report.setField(StepField::UvPos, std::to_string(kNoUvInRecord));
     return true;
 }
 
-bool readStepThreeFields(Workspace& ws, const ModelBuffer& model, Panel& panel, bool plus, bool minus) {
-    std::string start = panel.text(field::kVertexStart);
-    std::string count = panel.text(field::kVertsCnt);
+bool readStepThreeFields(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report,
+                         bool plus, bool minus) {
+    const std::string& start = typed[StepField::VertexStart];
+    const std::string& count = typed[StepField::VertsCnt];
     if (start.empty() || count.empty()) {
-        panel.showMessage("go3: all editboxes must contain a value!");
+        report.showMessage("go3: all editboxes must contain a value!");
         return false;
     }
     ws.vertexStart = hexValue(start, kAddressChars);
     if (plus || minus) {
-        std::uint32_t step = hexValue(panel.text(field::kVertexStep), kAddressChars);
+        std::uint32_t step = hexValue(typed[StepField::VertexStep], kAddressChars);
         if (step > kLargestVertexStep) {
-            panel.showMessage("VertexStart offs is limited to 65535!\n(Increase v start addr to gain more.)");
+            report.showMessage("VertexStart offs is limited to 65535!\n(Increase v start addr to gain more.)");
             return false;
         }
         if (plus) ws.vertexStart += step;
         else if (ws.vertexStart > step) ws.vertexStart -= step;
-        panel.setText(field::kVertexStart, hexText(ws.vertexStart));
+        report.setField(StepField::VertexStart, hexText(ws.vertexStart));
     }
     if (ws.vertexStart > model.size()) {
-        panel.showMessage("go3: error!\n v address greater than filesize");
+        report.showMessage("go3: error!\n v address greater than filesize");
         return false;
     }
     ws.vertsCnt = decimalValue(count, kCountChars);
     if (ws.vertsCnt == 0 && !ws.batchMode) {
-        panel.showMessage("go3: error! VertsCount must be > 0");
+        report.showMessage("go3: error! VertsCount must be > 0");
         return false;
     }
     return true;
 }
 
-bool readTableStart(Workspace& ws, const ModelBuffer& model, Panel& panel) {
-    ws.fvfSize = oneByteValue(panel.text(field::kFvfSize), kAddressChars);
-    std::string start = panel.text(field::kFaceIndexStart);
+bool readTableStart(Workspace& ws, const ModelBuffer& model, const StepTexts& typed, FieldReport& report) {
+    ws.fvfSize = oneByteValue(typed[StepField::FvfSize], kAddressChars);
+    const std::string& start = typed[StepField::FaceIndexStart];
     if (start.empty()) {
-        panel.showMessage("editbox for table start must contain a value!");
+        report.showMessage("editbox for table start must contain a value!");
         return false;
     }
     ws.faceIndexStart = hexValue(start, kAddressChars);
     if (ws.faceIndexStart > model.size()) {
-        panel.showMessage("table start error!\n address greater than filesize");
+        report.showMessage("table start error!\n address greater than filesize");
         return false;
     }
     return true;
-}
-
-bool checkVertexCount(const Workspace& ws, Panel& panel) {
-    std::uint32_t typed = decimalValue(panel.text(field::kVertsCnt), kCountChars);
-    std::uint32_t expected = ws.relFI ? ws.maxFaceIndex + 1 - ws.minFaceIndex : ws.maxFaceIndex;
-    if (typed == expected) return true;
-    panel.addResult(format("max face index: %u (== vertex count?)", expected));
-    if (ws.relFI)
-        panel.showMessage(
-            "Vertex count must be set to rVC\n (max face index - min face index + 1)\n\nCheck/use values in lower left "
-            "listbox.\n\n(Did you start with go1? - if 'no': read the tut!)");
-    else
-        panel.showMessage(
-            "Vertex count must be set to: max face index!\n\nCheck/use value in lower left listbox.\n\n(Did you start "
-            "with go1? - if 'no': read the tut!)");
-    return false;
 }
 
 }  // namespace nimbrel

@@ -32,41 +32,36 @@ bool isNormLength(const Vec3& p) {
 
 /// Records 0 to 9, "...", then the last three records when there are three.
 template <class RecordFn>
-void listHeadAndTail(Panel& panel, std::uint32_t count, RecordFn listRecord) {
+void listHeadAndTail(LineSink& lines, std::uint32_t count, RecordFn listRecord) {
     for (std::uint32_t r = 0; r < kHeadRecords; ++r) listRecord(r);
-    panel.addResult("...");
+    lines.add("...");
     if (count >= kTailRecords)
         for (std::uint32_t r = count - kTailRecords; r < count; ++r) listRecord(r);
 }
 
-void addNextAddress(Panel& panel, std::uint64_t address) { panel.addResult("next address: 0x" + hexText(address)); }
+void addNextAddress(LineSink& lines, std::uint64_t address) { lines.add("next address: 0x" + hexText(address)); }
 
 }  // namespace
 
-void previewPackedBlock(const Workspace& ws, const ModelBuffer& model, Panel& panel, std::uint32_t start,
+void previewPackedBlock(const Workspace& ws, const ModelBuffer& model, LineSink& lines, std::uint32_t start,
                         std::uint32_t count) {
     const PositionKind kind = positionKind(ws.vertexFormat);
     const std::uint64_t stride = positionSize(kind);
     const CheckedBytes bytes{model, ws.bigEndian};
-    listHeadAndTail(panel, count, [&](std::uint32_t r) {
+    listHeadAndTail(lines, count, [&](std::uint32_t r) {
         Vec3 p = positionAt(bytes, start + r * stride, kind, true);
-        panel.addResult(previewLine("", {p.x, p.y, p.z}, isNormLength(p) ? " NORM" : ""));
+        lines.add(previewLine("", {p.x, p.y, p.z}, isNormLength(p) ? " NORM" : ""));
     });
-    if (kind == PositionKind::Float && !ws.bigEndian) addNextAddress(panel, start + count * stride);
+    if (kind == PositionKind::Float && !ws.bigEndian) addNextAddress(lines, start + count * stride);
 }
 
-bool previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model, Panel& panel, std::uint32_t start,
-                             std::uint32_t count) {
+UvPreview previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model, LineSink& lines, std::uint32_t start,
+                                  std::uint32_t count) {
     const VertexFormat format = ws.vertexFormat;
-    if (positionSize(positionKind(format)) == 12 && ws.uvPos < 12) {
-        panel.showMessage("UVpos must be >= 12 ");
-        return false;
-    }
-    if (ws.uvPos < 6) {
-        // The two six-byte members word their refusals differently; the blank is part of the text.
-        panel.showMessage(format == VertexFormat::ShortAll ? "UVpos must be >= 6" : "UVpos must be >= 6 ");
-        return false;
-    }
+    if (positionSize(positionKind(format)) == 12 && ws.uvPos < 12) return {"UVpos must be >= 12 ", std::nullopt};
+    // The two six-byte members word their refusals differently; the blank is part of the text.
+    if (ws.uvPos < 6)
+        return {format == VertexFormat::ShortAll ? "UVpos must be >= 6" : "UVpos must be >= 6 ", std::nullopt};
 
     RecordLayout layout = interleavedLayout(ws, true);
     layout.signedShorts = true;
@@ -74,45 +69,47 @@ bool previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model, Pane
     const bool judgesUv = format != VertexFormat::Float;
     const std::uint64_t stride = ws.fvfSize;
     const CheckedBytes bytes{model, ws.bigEndian};
-    bool suspectUV = true;
-    listHeadAndTail(panel, count, [&](std::uint32_t r) {
+    UvPreview found;
+    listHeadAndTail(lines, count, [&](std::uint32_t r) {
         const std::uint64_t record = start + r * stride;
         Vec3 p = positionAt(bytes, record, layout.position, layout.signedShorts);
-        panel.addResult(previewLine("v ", {p.x, p.y, p.z}, testsNorm && isNormLength(p) ? " NORM" : ""));
+        lines.add(previewLine("v ", {p.x, p.y, p.z}, testsNorm && isNormLength(p) ? " NORM" : ""));
         if (!layout.hasUv) return;
         UvPair uv = uvPairAt(bytes, record + layout.uvOffset, layout.uv, layout.vDelta, layout.uvDivisor);
-        if (judgesUv && (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v))) suspectUV = false;
-        panel.addResult(previewLine("vt ", {uv.u, uv.v}, judgesUv && !suspectUV ? " UV?" : ""));
+        if (judgesUv && !found.firstDoubtfulUv && (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)))
+            found.firstDoubtfulUv = r;
+        lines.add(previewLine("vt ", {uv.u, uv.v}, found.firstDoubtfulUv ? " UV?" : ""));
     });
-    if (format == VertexFormat::Float) addNextAddress(panel, start + count * stride);
-    return true;
+    if (format == VertexFormat::Float) addNextAddress(lines, start + count * stride);
+    return found;
 }
 
-void previewUVBlock(const Workspace& ws, const ModelBuffer& model, Panel& panel, std::uint32_t start,
-                    std::uint32_t count, bool packed) {
+UvPreview previewUVBlock(const Workspace& ws, const ModelBuffer& model, LineSink& lines, std::uint32_t start,
+                         std::uint32_t count, bool packed) {
     const UvPairKind kind = uvPairKind(ws.vertexFormat);
     const std::uint64_t stride = packed ? pairSize(kind) : ws.uvBlockSize;
     const CheckedBytes bytes{model, ws.bigEndian};
-    bool suspectUV = true;
+    UvPreview found;
     auto listRecord = [&](std::uint32_t r) {
         UvPair uv = uvPairAt(bytes, start + r * stride, kind, pairSize(kind) / 2, ws.uvDivisor);
         bool outside = isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v);
-        if (outside) suspectUV = false;
+        if (outside && !found.firstDoubtfulUv) found.firstDoubtfulUv = r;
         if (packed)
-            panel.addResult(previewLine("", {uv.u, uv.v}, outside ? " UV?" : ""));
+            lines.add(previewLine("", {uv.u, uv.v}, outside ? " UV?" : ""));
         else
-            panel.addResult(previewLine("vt ", {uv.u, uv.v}, suspectUV ? "" : " (UV?)"));
+            lines.add(previewLine("vt ", {uv.u, uv.v}, found.firstDoubtfulUv ? " (UV?)" : ""));
     };
     if (kind != UvPairKind::Float) {
-        listHeadAndTail(panel, count, listRecord);
-        return;
+        listHeadAndTail(lines, count, listRecord);
+        return found;
     }
     // Float pairs name the offset of record count-4 and list the three records from there.
     for (std::uint32_t r = 0; r < kHeadRecords; ++r) listRecord(r);
-    panel.addResult("...");
-    if (count < 4) return;
-    panel.addResult(hexText(start + (count - 4) * stride));
+    lines.add("...");
+    if (count < 4) return found;
+    lines.add(hexText(start + (count - 4) * stride));
     for (std::uint32_t r = count - 4; r < count - 1; ++r) listRecord(r);
+    return found;
 }
 
 }  // namespace nimbrel

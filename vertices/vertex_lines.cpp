@@ -98,15 +98,12 @@ void writeRecords(const Bytes& bytes, const RecordLayout& layout, const LineStyl
 
 }  // namespace
 
-bool writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, Panel& panel,
-                      std::uint32_t vertexStart, std::uint32_t count, bool withUVs, bool uvMapMode) {
+std::string_view writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out,
+                                  std::uint32_t vertexStart, std::uint32_t count, bool withUVs, bool uvMapMode) {
     const VertexFormat format = ws.vertexFormat;
     // The UV pair may not overlap the position; the check holds even when UVs are not written.
     const std::uint32_t smallestUvPos = positionSize(positionKind(format));
-    if (ws.uvPos < smallestUvPos) {
-        panel.showMessage(smallestUvPos == 12 ? "UVpos must be >= 12" : "UVpos must be >= 6");
-        return false;
-    }
+    if (ws.uvPos < smallestUvPos) return smallestUvPos == 12 ? "UVpos must be >= 12" : "UVpos must be >= 6";
 
     const RecordLayout layout = interleavedLayout(ws, withUVs);
     const LineStyle style{uvMapMode ? '#' : 'v', uvMapMode ? ' ' : 't', uvMapMode ? '0' : ' ',
@@ -133,7 +130,7 @@ bool writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& ou
         out.print("# BBox %f %f, %f %f, %f %f\n", stats.min[0], stats.max[0], stats.min[1], stats.max[1],
                   stats.min[2], stats.max[2]);
     }
-    return true;
+    return {};
 }
 
 void writePackedVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out,

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "core/model_buffer.h"
-#include "core/panel.h"
 #include "core/text_out.h"
 #include "core/workspace.h"
 
@@ -15,10 +15,11 @@ namespace nimbrel {
 /// the offset just past the last record, then for ShortAll the average and BBox lines.
 /// uvMapMode writes the UVs as vertices in the plane z = 0 and the positions as comments.
 /// HF_all with relFI starts at the record the smallest face index names.
-/// Returns false after "UVpos must be >= 12" / ">= 6" when uvPos is below the member's
-/// smallest accepted value; nothing is written then. Reads past the model read zeros.
-bool writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out, Panel& panel,
-                      std::uint32_t vertexStart, std::uint32_t count, bool withUVs, bool uvMapMode);
+/// Refuses, writing nothing, when uvPos is below the member's smallest accepted value:
+/// returns the message to show ("UVpos must be >= 12" / ">= 6"), empty when written.
+/// Reads past the model read zeros.
+std::string_view writeVertexLines(const Workspace& ws, const ModelBuffer& model, TextOut& out,
+                                  std::uint32_t vertexStart, std::uint32_t count, bool withUVs, bool uvMapMode);
 
 /// Writes count packed positions from vertexStart as "v" lines: floats for Float, HF_UV and
 /// WordUV (12 bytes each), halves for HF_all and signed shorts for ShortAll (6 bytes each).

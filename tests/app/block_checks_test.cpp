@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
 
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 
 constexpr const char* kEof = "EOF met!\nVertsCnt reduced";
 
@@ -33,7 +33,7 @@ TEST(CheckBlockFits, ReducesFieldSevenToWhatFitsLessOne) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.start) + " " + std::to_string(row.count));
-        RecordingPanel panel;
+        RecordingWindow panel;
         panel.fields[7] = "typed";
         EXPECT_EQ(checkBlockFits(model, panel, row.start, row.count, row.stride), row.field7 == nullptr);
         if (row.field7) {
@@ -93,7 +93,7 @@ TEST(CheckExportBlocks, ChecksEveryBlockTheCommandReads) {
         ws.uvBlockStart = 200;
         ws.vertexStart = 0;
         ws.vertsCnt = row.vertsCnt;
-        RecordingPanel panel;
+        RecordingWindow panel;
         EXPECT_EQ(checkExportBlocks(ws, model, panel, row.reader), row.field7 == nullptr);
         if (row.field7) {
             EXPECT_EQ(panel.messages, std::vector<std::string>{kEof});
@@ -109,7 +109,7 @@ TEST(CheckExportBlocks, ChecksEveryBlockTheCommandReads) {
     ws.vbMode = 0;
     ws.uvBlockStart = 950;
     ws.vertsCnt = 10;
-    RecordingPanel panel;
+    RecordingWindow panel;
     EXPECT_FALSE(checkExportBlocks(ws, model, panel, BlockReader::SubmeshExport));
     EXPECT_EQ(panel.fields[7], "5");  // (1000 - 950) / 8 = 6
     EXPECT_TRUE(checkExportBlocks(ws, model, panel, BlockReader::Mesh));

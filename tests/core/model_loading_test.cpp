@@ -8,13 +8,14 @@
 #include <cstring>
 #include <fstream>
 
-#include "support/recording_panel.h"
+#include "app/window_reports.h"
+#include "support/recording_window.h"
 #include "support/temp_dir.h"
 
 namespace nimbrel {
 namespace {
 
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using testing::TempDir;
 using testing::writeFile;
 
@@ -26,7 +27,7 @@ void makeSparseFile(const std::string& name, std::uint64_t size) {
 TEST(ModelLoading, LoadsTheLargestAllowedFileAndRefusesOneByteMore) {
     TempDir dir;
     ModelBuffer& model = ModelBuffer::process();
-    RecordingPanel panel;
+    RecordingWindow panel;
     makeSparseFile("largest.bin", kLargestModelFile);
     EXPECT_EQ(loadModelFile(model, "largest.bin", panel), kLargestModelFile);
     EXPECT_TRUE(panel.messages.empty());
@@ -49,7 +50,7 @@ TEST(ModelLoading, ALargeFileLandsByteForByte) {
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
         writeFile("large.bin", bytes);
-        RecordingPanel panel;
+        RecordingWindow panel;
         ASSERT_EQ(loadModelFile(model, "large.bin", panel), size);
         EXPECT_EQ(std::memcmp(model.data(), bytes.data(), size), 0);
     }
@@ -58,7 +59,7 @@ TEST(ModelLoading, ALargeFileLandsByteForByte) {
 TEST(ModelLoading, ReportsEachFailureWithItsMessage) {
     TempDir dir;
     ModelBuffer model(1024);
-    RecordingPanel panel;
+    RecordingWindow panel;
     EXPECT_EQ(loadModelFile(model, "missing.bin", panel), 0u);
     EXPECT_EQ(panel.messages.back(), "Invalid file handle!");
 
@@ -78,7 +79,7 @@ TEST(ModelLoading, ReportsEachFailureWithItsMessage) {
 TEST(ModelLoading, WildcardsTakeTheFirstMatch) {
     TempDir dir;
     ModelBuffer model(1024);
-    RecordingPanel panel;
+    RecordingWindow panel;
     writeFile("model_a.bin", "AAAA");
     writeFile("model_b.bin", "BB");
     EXPECT_EQ(loadModelFile(model, "model_*.bin", panel), 4u);
@@ -88,7 +89,7 @@ TEST(ModelLoading, WildcardsTakeTheFirstMatch) {
 TEST(ModelLoading, ASmallFileNeverShowsTheBytesOfALargerOne) {
     TempDir dir;
     ModelBuffer model(1024);
-    RecordingPanel panel;
+    RecordingWindow panel;
     writeFile("large.bin", std::string(100, '\x7F'));
     writeFile("small.bin", std::string(10, '\x01'));
     ASSERT_EQ(loadModelFile(model, "large.bin", panel), 100u);

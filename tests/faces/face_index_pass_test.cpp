@@ -4,14 +4,15 @@
 
 #include <algorithm>
 
+#include "app/face_branch.h"
 #include "faces/face_index.h"
 #include "face_test_support.h"
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
 
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using test::TestModel;
 using test::words;
 using test::writtenBy;
@@ -20,19 +21,21 @@ using Lines = std::vector<std::string>;
 // Runs one pass over a model of exactly these bytes.
 struct Pass {
     Workspace ws;
-    RecordingPanel panel;
+    RecordingWindow panel;
     bool ran = false;
 
     Lines list(const std::vector<std::uint8_t>& bytes, std::uint32_t start, std::uint32_t count) {
         TestModel model(bytes);
-        ran = faceIndexPass(ws, model.buffer, nullptr, start, count, FaceMode::List, false, panel);
+        ran = keepFacePass(ws, panel,
+                           faceIndexPass(ws, model.buffer, nullptr, start, count, FaceMode::List, false, panel));
         return panel.results;
     }
     std::string write(const std::vector<std::uint8_t>& bytes, std::uint32_t start, std::uint32_t count,
                       bool slash = false) {
         TestModel model(bytes);
         return writtenBy([&](TextOut& out) {
-            ran = faceIndexPass(ws, model.buffer, &out, start, count, FaceMode::Write, slash, panel);
+            ran = keepFacePass(ws, panel,
+                               faceIndexPass(ws, model.buffer, &out, start, count, FaceMode::Write, slash, panel));
         });
     }
 };
@@ -149,7 +152,8 @@ TEST(FaceIndexPass, ZeroCountLeavesTheStartValues) {
     Pass pass;
     pass.ws.batchMode = 1;
     TestModel model(words({5, 6, 7}));
-    EXPECT_TRUE(faceIndexPass(pass.ws, model.buffer, nullptr, 0, 0, FaceMode::Scan, false, pass.panel));
+    EXPECT_TRUE(keepFacePass(pass.ws, pass.panel,
+                             faceIndexPass(pass.ws, model.buffer, nullptr, 0, 0, FaceMode::Scan, false, pass.panel)));
     EXPECT_EQ(pass.ws.minFaceIndex, 16777215u);
     EXPECT_EQ(pass.ws.maxFaceIndex, 1u);
 }
@@ -220,7 +224,8 @@ TEST(FaceIndexPass, GroupLineEvery500IndicesOutsideBatchRuns) {
 TEST(FaceIndexPass, ScanMeasuresOnly) {
     Pass pass;
     TestModel model(words({9, 3, 7, 4, 12, 5}));
-    EXPECT_TRUE(faceIndexPass(pass.ws, model.buffer, nullptr, 0, 6, FaceMode::Scan, false, pass.panel));
+    EXPECT_TRUE(keepFacePass(pass.ws, pass.panel,
+                             faceIndexPass(pass.ws, model.buffer, nullptr, 0, 6, FaceMode::Scan, false, pass.panel)));
     EXPECT_TRUE(pass.panel.results.empty());
     EXPECT_EQ(pass.ws.minFaceIndex, 4u);
     EXPECT_EQ(pass.ws.maxFaceIndex, 13u);

@@ -9,9 +9,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/face_branch.h"
 #include "face_test_support.h"
 #include "platform/locked_append.h"
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::readFile;
 using testing::writeFile;
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using Lines = std::vector<std::string>;
 
 constexpr const char* kHint =
@@ -35,14 +36,14 @@ protected:
         EXPECT_TRUE(out.open("test.obj"));
         out.put("v 0 0 0\n");
         EXPECT_TRUE(out.flush());
-        writeFakeFaces(ws, out, vertexCount, slash, panel);
+        addFakeFaces(ws, panel, out, vertexCount, slash);
         closed = out.close();
         return readFile("test.obj");
     }
 
     testing::TempDir folder;
     Workspace ws;
-    RecordingPanel panel;
+    RecordingWindow panel;
     bool closed = false;
 };
 
@@ -123,7 +124,7 @@ TEST_F(FakeFaces, WriteFailureMarksTheOutputFailed) {
     writeFile("FIs.txt", "f 1 2 3\n");
     TextOut out;
     ASSERT_TRUE(out.open("/dev/full"));
-    writeFakeFaces(ws, out, 3, false, panel);
+    addFakeFaces(ws, panel, out, 3, false);
     EXPECT_TRUE(out.failed());
     EXPECT_FALSE(out.close());
     EXPECT_TRUE(panel.messages.empty());

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 
+#include "app/face_branch.h"
 #include "face_test_support.h"
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
 
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using test::TestModel;
 using test::words;
 using test::writtenBy;
@@ -25,12 +26,14 @@ Triangles held(const StripScratch& scratch) {
 
 struct Conversion {
     Workspace ws;
-    RecordingPanel panel;
+    RecordingWindow panel;
 
     StripConversion run(const std::vector<std::uint8_t>& bytes, std::uint32_t start, std::uint32_t count) {
         TestModel model(bytes);
-        return convertRestartStrips(model.buffer, start, count, ws.bigEndian != 0, ws.stripScratch, kRestartMarker,
-                                    panel);
+        const RestartStripResult r = convertRestartStrips(model.buffer, start, count, ws.bigEndian != 0,
+                                                          ws.stripScratch, kRestartMarker, panel);
+        if (r.outcome == StripConversion::PastEnd) showFaceBlockPastEnd(panel, r.indicesThatFit);
+        return r.outcome;
     }
     StripConversion run(const std::vector<std::uint8_t>& bytes) {
         return run(bytes, 0, static_cast<std::uint32_t>(bytes.size() / 2));
@@ -147,7 +150,8 @@ TEST(StripFaces, ListsFacesWithPositionsAndSummary) {
     for (std::uint8_t b : words({0, 1, 2, 3, M, 4, 5, 6, 7, 8, M, 9})) bytes.push_back(b);
     c.ws.faceIndexStart = 0x1000;
     ASSERT_EQ(c.run(bytes, 0x1000, 11), StripConversion::Converted);
-    writeStripFaces(c.ws, nullptr, c.ws.stripScratch.stripIndexCount, FaceMode::List, false, c.panel);
+    keepFaceRange(c.ws,
+                  writeStripFaces(c.ws, nullptr, c.ws.stripScratch.stripIndexCount, FaceMode::List, false, c.panel));
     EXPECT_EQ(c.panel.results, (Lines{"0: f  1 2 3 ", "3: f  2 4 3 ", "6: f  5 6 7 ", "9: f  6 8 7 ",
                                       "12: f  7 8 9 ", "1016 (end of FI list)", " ----------", "min face index: 1",
                                       "max face index: 9 (== vertex count?)"}));
@@ -158,7 +162,8 @@ TEST(StripFaces, ListsFacesWithPositionsAndSummary) {
 TEST(StripFaces, LargestStoredIndexPrintsAs65535) {
     Conversion c;
     ASSERT_EQ(c.run(words({0xFFFE, 0xFFFD, 0})), StripConversion::Converted);
-    writeStripFaces(c.ws, nullptr, c.ws.stripScratch.stripIndexCount, FaceMode::List, false, c.panel);
+    keepFaceRange(c.ws,
+                  writeStripFaces(c.ws, nullptr, c.ws.stripScratch.stripIndexCount, FaceMode::List, false, c.panel));
     EXPECT_EQ(c.panel.results, (Lines{"0: f  65535 65534 1 ", "6 (end of FI list)", " ----------",
                                       "min face index: 1", "max face index: 65535 (== vertex count?)"}));
 }
@@ -167,11 +172,13 @@ TEST(StripFaces, WritesHeaderGroupsAndSlashForm) {
     Conversion c;
     ASSERT_EQ(c.run(words({0, 1, 2, 3})), StripConversion::Converted);
     std::string text = writtenBy([&](TextOut& out) {
-        writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, true, c.panel);
+        keepFaceRange(c.ws,
+                      writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, true, c.panel));
     });
     EXPECT_EQ(text, "# faceIndexCnt: 6, triangles: 2\ng submesh_0\nf 1/1 2/2 3/3 \nf 2/2 4/4 3/3 \n");
     text = writtenBy([&](TextOut& out) {
-        writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, false, c.panel);
+        keepFaceRange(c.ws,
+                      writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, false, c.panel));
     });
     EXPECT_EQ(text, "# faceIndexCnt: 6, triangles: 2\ng submesh_0\nf 1 2 3 \nf 2 4 3 \n");
     EXPECT_TRUE(c.panel.results.empty());
@@ -187,7 +194,8 @@ TEST(StripFaces, GroupLineEveryThousandFacesNumberedByPosition) {
     ASSERT_EQ(c.run(bytes), StripConversion::Converted);
     ASSERT_EQ(c.ws.stripScratch.stripTriangleCount, 2001u);
     std::string text = writtenBy([&](TextOut& out) {
-        writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, false, c.panel);
+        keepFaceRange(c.ws,
+                      writeStripFaces(c.ws, &out, c.ws.stripScratch.stripIndexCount, FaceMode::Write, false, c.panel));
     });
     const std::size_t g3 = text.find("g submesh_3\n");
     const std::size_t g6 = text.find("g submesh_6\n");
@@ -202,13 +210,13 @@ TEST(StripFaces, GroupLineEveryThousandFacesNumberedByPosition) {
 TEST(StripFaces, ScanMeasuresAndNeverReadsPastTheArray) {
     Conversion c;
     ASSERT_EQ(c.run(words({4, 9, 6, 5})), StripConversion::Converted);
-    writeStripFaces(c.ws, nullptr, 1000, FaceMode::Scan, false, c.panel);
+    keepFaceRange(c.ws, writeStripFaces(c.ws, nullptr, 1000, FaceMode::Scan, false, c.panel));
     EXPECT_TRUE(c.panel.results.empty());
     EXPECT_EQ(c.ws.minFaceIndex, 5u);
     EXPECT_EQ(c.ws.maxFaceIndex, 10u);
 
     Workspace empty;
-    writeStripFaces(empty, nullptr, 30, FaceMode::Scan, false, c.panel);
+    keepFaceRange(empty, writeStripFaces(empty, nullptr, 30, FaceMode::Scan, false, c.panel));
     EXPECT_EQ(empty.minFaceIndex, 65535u);
     EXPECT_EQ(empty.maxFaceIndex, 1u);
 }

@@ -7,21 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_panel.h"
+#include "app/window_reports.h"
+#include "support/recording_window.h"
 #include "support/temp_dir.h"
 
 namespace nimbrel {
 namespace {
 
 using testing::readFile;
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using testing::TempDir;
 using testing::writeFile;
 
 struct Fixture {
     Workspace ws;
     ModelBuffer model{0x1000};
-    RecordingPanel panel;
+    RecordingWindow panel;
 
     Fixture() {
         std::vector<std::uint8_t> bytes(0x1000, 0);
@@ -228,7 +229,7 @@ TEST(ParameterFile, MalformedFilesStopAtTheirFirstFault) {
         SCOPED_TRACE(c.name);
         writeFile(path, c.text);
         Workspace ws;
-        RecordingPanel panel;
+        RecordingWindow panel;
         panel.fields = keptFields({});
         ws.vbMode = 1;
         EXPECT_EQ(loadParameterFile(ws, panel, path), c.ok);
@@ -245,7 +246,7 @@ TEST(ParameterFile, UnreadablePathsAreRefused) {
     for (const char* path : {"missing.vyp", "folder.vyp", ""}) {
         SCOPED_TRACE(path);
         Workspace ws;
-        RecordingPanel panel;
+        RecordingWindow panel;
         EXPECT_FALSE(loadParameterFile(ws, panel, path));
         EXPECT_EQ(panel.messages, std::vector<std::string>{" The vyp file could not be opened!\n"});
         EXPECT_TRUE(panel.fields.empty());
@@ -260,7 +261,7 @@ TEST(ParameterFile, ShortFormLeavesTheSixNumeralSettings) {
     ws.reservedCodeFlag = 1;
     ws.stripMode = 1;
     ws.vertexFormat = VertexFormat::ShortAll;
-    RecordingPanel panel;
+    RecordingWindow panel;
     panel.fields = keptFields({});
     ASSERT_TRUE(loadParameterFile(ws, panel, "short.vyp"));
     EXPECT_EQ(ws.bigEndian, 1);
@@ -297,7 +298,7 @@ TEST(ParameterFile, NegativeCountsBecomeZeroWithOneNote) {
     TempDir dir;
     writeFile("neg.vyp", "0x10 -5\nVb1\n32 24\n0x20 -7\n020000\n0x0 255\n\n");
     Workspace ws;
-    RecordingPanel panel;
+    RecordingWindow panel;
     ASSERT_TRUE(loadParameterFile(ws, panel, "neg.vyp"));
     EXPECT_EQ(panel.results, std::vector<std::string>{" cnt in VYP is negative!"});
     EXPECT_EQ(panel.fields[3], "0");
@@ -306,7 +307,7 @@ TEST(ParameterFile, NegativeCountsBecomeZeroWithOneNote) {
 
 TEST(ParameterFile, RejectedNumeralKeepsTheSettingsBeforeIt) {
     Workspace ws;
-    RecordingPanel panel;
+    RecordingWindow panel;
     ws.bigEndian = 1;
     ws.stripMode = 1;
     EXPECT_FALSE(parseCodestring(ws, panel, "0300", false));

@@ -4,18 +4,19 @@
 
 #include <vector>
 
+#include "app/window_reports.h"
 #include "params/field_conversion.h"
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
 
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 
 struct Fixture {
     Workspace ws;
     ModelBuffer model;
-    RecordingPanel panel;
+    RecordingWindow panel;
 
     explicit Fixture(std::size_t modelSize = 0x200) : model(modelSize) {
         std::vector<std::uint8_t> bytes(modelSize, 0xAA);

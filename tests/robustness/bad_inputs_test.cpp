@@ -14,16 +14,17 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/window_reports.h"
 #include "core/model_loading.h"
 #include "params/parameter_file.h"
 #include "robust_support.h"
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 
 namespace nimbrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using testing::Session;
 using testing::TempDir;
 
@@ -105,7 +106,7 @@ TEST(ChangingModel, ALoadSeesTheWholeFileOrFailsCleanly) {
         SCOPED_TRACE(c.name);
         testing::writeFile("model.bin", std::string(1000, 'A'));
         model.assign(earlier.data(), earlier.size());
-        RecordingPanel panel;
+        RecordingWindow panel;
         changeAtRead = c.change;
         EXPECT_EQ(loadModelFile(model, "model.bin", panel), 0u);
         EXPECT_EQ(changeAtRead.load(), Change::None) << "the loader never read";
@@ -114,7 +115,7 @@ TEST(ChangingModel, ALoadSeesTheWholeFileOrFailsCleanly) {
         EXPECT_EQ(model.byteAt(0), 0u);
 
         // The file as it now stands loads, and nothing of the earlier models shows past it.
-        RecordingPanel again;
+        RecordingWindow again;
         const std::uint32_t n = loadModelFile(model, "model.bin", again);
         EXPECT_TRUE(again.messages.empty());
         EXPECT_EQ(n, fs::file_size("model.bin"));
@@ -163,7 +164,7 @@ TEST(ChangingModel, ALoadRacingAWriterSeesAWholeFileOrFails) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (std::chrono::steady_clock::now() < deadline) {
         model.assign(fullModel.data(), fullModel.size());
-        RecordingPanel panel;
+        RecordingWindow panel;
         const std::uint32_t n = loadModelFile(model, "model.bin", panel);
         ASSERT_EQ(n, model.size());
         ASSERT_LE(panel.messages.size(), 1u);
@@ -189,7 +190,7 @@ TEST(ChangingModel, AFileShorterThanMeasuredIsAFailedRead) {
     ModelBuffer model(8192);
     const std::string earlier(8000, 'Z');
     model.assign(earlier.data(), earlier.size());
-    RecordingPanel panel;
+    RecordingWindow panel;
     EXPECT_EQ(loadModelFile(model, path, panel), 0u);
     EXPECT_EQ(panel.messages, std::vector<std::string>{"Error reading file!"});
     EXPECT_EQ(model.size(), 0u);
@@ -199,7 +200,7 @@ TEST(ChangingModel, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
     TempDir dir;
     ASSERT_EQ(::mkfifo("pipe.bin", 0644), 0);
     ModelBuffer model(64);
-    RecordingPanel panel;
+    RecordingWindow panel;
     EXPECT_EQ(loadModelFile(model, "pipe.bin", panel), 0u);
     EXPECT_EQ(panel.messages.size(), 1u);
 }
@@ -211,7 +212,7 @@ TEST(ModelNames, AFileLargerThanItsBufferIsRefused) {
     testing::writeFile("fits.bin", std::string(15, 'F'));
     testing::writeFile("large.bin", std::string(16, 'L'));
     ModelBuffer model(16);
-    RecordingPanel panel;
+    RecordingWindow panel;
     EXPECT_EQ(loadModelFile(model, "fits.bin", panel), 15u);
     EXPECT_TRUE(panel.messages.empty());
     EXPECT_EQ(loadModelFile(model, "large.bin", panel), 0u);
@@ -227,7 +228,7 @@ TEST(ModelNames, ANameWithPatternCharactersOpensThatFile) {
     testing::writeFile("star*.bin", "S");
     testing::writeFile("back\\slash.bin", "BS");
     ModelBuffer model(64);
-    RecordingPanel panel;
+    RecordingWindow panel;
     struct Case {
         const char* path;
         std::uint32_t size;
@@ -303,7 +304,7 @@ TEST(VypFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
     {
         SCOPED_TRACE("the loader itself");
         Workspace ws;
-        RecordingPanel panel;
+        RecordingWindow panel;
         EXPECT_FALSE(loadParameterFile(ws, panel, "model_1.vyp"));
         EXPECT_EQ(panel.messages, std::vector<std::string>{" The vyp file could not be opened!\n"});
     }

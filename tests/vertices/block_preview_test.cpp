@@ -3,23 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 #include "vertices/block_bytes.h"
 
 namespace nimbrel {
 namespace {
 
 using testing::BlockBytes;
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using Lines = std::vector<std::string>;
 
 struct Preview {
     Workspace ws;
     ModelBuffer model{1 << 16};
-    RecordingPanel panel;
+    RecordingWindow panel;
 
     Lines packed(std::uint32_t start, std::uint32_t count) {
         panel.results.clear();
@@ -28,7 +29,7 @@ struct Preview {
     }
     Lines interleaved(std::uint32_t start, std::uint32_t count) {
         panel.results.clear();
-        previewInterleavedBlock(ws, model, panel, start, count);
+        showRefusal(panel, previewInterleavedBlock(ws, model, panel, start, count).refusal);
         return panel.results;
     }
     Lines uvBlock(std::uint32_t start, std::uint32_t count, bool packedBlock) {
@@ -189,6 +190,7 @@ TEST(PreviewInterleavedBlock, HalfUvMarksFromFirstDoubtfulValueOn) {
     EXPECT_EQ(out[21], "v 0.500000 0.500000 0.500000 ");
     EXPECT_EQ(out[22], "vt 0.500000 1.000000  UV?");  // the tail keeps the call's mark
     EXPECT_EQ(out[26], "vt 0.500000 0.500000  UV?");
+    EXPECT_EQ(previewInterleavedBlock(p.ws, p.model, p.panel, 0, 3).firstDoubtfulUv, std::optional<std::uint32_t>(1));
 
     // With the gap v lies at record offset 16: the low half of the next record's x (2.0f,
     // bytes 00 00 00 40), which is 0x0000. A new call starts unmarked.
@@ -239,6 +241,7 @@ TEST(PreviewInterleavedBlock, FloatAndShortAllMembers) {
     EXPECT_EQ(out[1], "vt 5.000000 -3.000000 ");  // Float UVs are never judged
     EXPECT_EQ(out[20], "...");
     EXPECT_EQ(out[21], "next address: 0x14");
+    EXPECT_EQ(previewInterleavedBlock(p.ws, p.model, p.panel, 0, 1).firstDoubtfulUv, std::nullopt);
 
     p.ws.uvPos = kNoUvInRecord;
     out = p.interleaved(0, 1);
@@ -280,6 +283,7 @@ TEST(PreviewUVBlock, StridedPairsMarkInParentheses) {
     EXPECT_EQ(out[2], "vt 0.000031 1.000000  (UV?)");
     EXPECT_EQ(out[10], "...");
     EXPECT_EQ(out[11], "vt 0.500000 0.250000  (UV?)");
+    EXPECT_EQ(previewUVBlock(p.ws, p.model, p.panel, 0, 3, false).firstDoubtfulUv, std::optional<std::uint32_t>(1));
 }
 
 // Float pairs (r / 16, 0.5) for r = 0..19 from 0x10.

@@ -5,24 +5,24 @@
 #include <cmath>
 #include <cstdio>
 
-#include "support/recording_panel.h"
+#include "support/recording_window.h"
 #include "vertices/block_bytes.h"
 
 namespace nimbrel {
 namespace {
 
 using testing::BlockBytes;
-using testing::RecordingPanel;
+using testing::RecordingWindow;
 using testing::writtenText;
 
 struct Writer {
     Workspace ws;
     ModelBuffer model{1 << 20};
-    RecordingPanel panel;
+    RecordingWindow panel;
 
     std::string vertexLines(std::uint32_t start, std::uint32_t count, bool withUVs, bool uvMapMode) {
         return writtenText([&](TextOut& out) {
-            writeVertexLines(ws, model, out, panel, start, count, withUVs, uvMapMode);
+            showRefusal(panel, writeVertexLines(ws, model, out, start, count, withUVs, uvMapMode));
         });
     }
     std::string packedLines(std::uint32_t start, std::uint32_t count) {
