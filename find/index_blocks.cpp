@@ -182,8 +182,10 @@ std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles)
 // that leap farther than the strip ever moves inside are the data around it read on.
 void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
     if (last - first < 8) return;
-    const auto jump = [&](std::uint64_t j) {
+    // A restart marker neither steps nor repeats: the segments around it are their own.
+    const auto jump = [&](std::uint64_t j) -> std::uint32_t {
         const std::uint32_t a = s.at(j - 1), b = s.at(j);
+        if (s.isMarker(a) || s.isMarker(b)) return 0;
         return a > b ? a - b : b - a;
     };
     std::vector<std::uint32_t> jumps;
@@ -194,11 +196,14 @@ void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
     const std::uint64_t limit = 2 * std::uint64_t{*at95} + 16;
     const auto repeats = [&](std::uint64_t j) {
         const std::uint32_t a = s.at(j), b = s.at(j + 1), c = s.at(j + 2);
+        if (s.isMarker(a) || s.isMarker(b) || s.isMarker(c)) return false;
         return a == b || b == c || a == c;
     };
     const std::uint64_t keep = std::max<std::uint64_t>(8, (last - first) / 2);
     while (last - first > keep && (repeats(first) || jump(first + 1) > limit || jump(first + 2) > limit)) ++first;
     while (last - first > keep && (repeats(last - 3) || jump(last - 1) > limit || jump(last - 2) > limit)) --last;
+    while (last - first > keep && s.isMarker(s.at(first))) ++first;
+    while (last - first > keep && s.isMarker(s.at(last - 1))) --last;
 }
 
 // The block elements [begin, end) of s make under the layout that fits them best.
@@ -260,17 +265,24 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         const std::uint32_t limit = bulkLimit(block.triangles);
         trimEnds([&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; });
         if (block.triangles.size() < minTriangles) return false;
-    } else if (best.topology == IndexTopology::Strip) {
+    } else if (best.topology != IndexTopology::List) {
         std::uint64_t first = begin + phase;
         std::uint64_t last = end;
         trimStripEnds(s, first, last);
         if (first != begin + phase || last != end) {
-            begin = first;
-            end = last;
-            phase = 0;
-            buildTriangles(s, begin, end, {best.topology, best.faceVertexCount, best.gapElements, 0}, UINT64_MAX,
-                           block.triangles, count, valid);
-            if (!valid || block.triangles.size() < minTriangles) return false;
+            std::vector<std::array<std::uint32_t, 3>> trimmed;
+            std::uint64_t trimmedCount = 0;
+            bool trimmedValid = false;
+            buildTriangles(s, first, last, {best.topology, best.faceVertexCount, best.gapElements, 0}, UINT64_MAX,
+                           trimmed, trimmedCount, trimmedValid);
+            // A cut that leaves a restart segment too short to read keeps the strip whole.
+            if (trimmedValid && trimmed.size() >= minTriangles) {
+                begin = first;
+                end = last;
+                phase = 0;
+                block.triangles = std::move(trimmed);
+                count = trimmedCount;
+            }
         }
     }
     const std::uint64_t startByte = s.first + (begin + phase) * s.size;
