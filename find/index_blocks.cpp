@@ -177,31 +177,54 @@ std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles)
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(UINT32_MAX, std::uint64_t{*at98} + *at98 / 4 + 16));
 }
 
+// The largest step between neighbouring values that a block of [first, last) still takes
+// as its own: twice the 95th percentile of its steps. A restart marker neither steps nor
+// repeats: the segments around it are their own.
+struct Steps {
+    const Stream& s;
+    std::uint64_t limit = 0;
+
+    Steps(const Stream& stream, std::uint64_t first, std::uint64_t last) : s(stream) {
+        std::vector<std::uint32_t> jumps;
+        const std::uint64_t step = std::max<std::uint64_t>(1, (last - first) / 4096);
+        for (std::uint64_t j = first + 1; j < last; j += step) jumps.push_back(jump(j));
+        const auto at95 = jumps.begin() + static_cast<std::ptrdiff_t>(jumps.size() * 95 / 100);
+        std::nth_element(jumps.begin(), at95, jumps.end());
+        limit = 2 * std::uint64_t{*at95} + 16;
+    }
+    std::uint32_t jump(std::uint64_t j) const {
+        const std::uint32_t a = s.at(j - 1), b = s.at(j);
+        if (s.isMarker(a) || s.isMarker(b)) return 0;
+        return a > b ? a - b : b - a;
+    }
+    bool leapsAtStart(std::uint64_t j) const { return jump(j + 1) > limit || jump(j + 2) > limit; }
+    bool leapsAtEnd(std::uint64_t j) const { return jump(j - 1) > limit || jump(j - 2) > limit; }
+};
+
+// Values at a run's start that leap far from the ones after them, farther than the run
+// ever steps inside, are the data before the block read on. Left in, one of them alone
+// makes the first faces, on which each reading is judged, name a small part of the range
+// they span. (The end is cut once the reading is known.)
+void trimLeadingLeaps(const Stream& s, std::uint64_t& first, std::uint64_t last) {
+    if (last - first < 16) return;
+    const Steps steps(s, first, last);
+    for (std::uint64_t n = 0; n < kExtendLimit && steps.leapsAtStart(first); ++n) ++first;
+}
+
 // A strip starts and ends on a whole triangle, and its values stay near the ones before:
 // windows with a vertex twice at its ends are the zeros or padding beside it, and values
 // that leap farther than the strip ever moves inside are the data around it read on.
 void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
     if (last - first < 8) return;
-    // A restart marker neither steps nor repeats: the segments around it are their own.
-    const auto jump = [&](std::uint64_t j) -> std::uint32_t {
-        const std::uint32_t a = s.at(j - 1), b = s.at(j);
-        if (s.isMarker(a) || s.isMarker(b)) return 0;
-        return a > b ? a - b : b - a;
-    };
-    std::vector<std::uint32_t> jumps;
-    const std::uint64_t step = std::max<std::uint64_t>(1, (last - first) / 4096);
-    for (std::uint64_t j = first + 1; j < last; j += step) jumps.push_back(jump(j));
-    const auto at95 = jumps.begin() + static_cast<std::ptrdiff_t>(jumps.size() * 95 / 100);
-    std::nth_element(jumps.begin(), at95, jumps.end());
-    const std::uint64_t limit = 2 * std::uint64_t{*at95} + 16;
+    const Steps steps(s, first, last);
     const auto repeats = [&](std::uint64_t j) {
         const std::uint32_t a = s.at(j), b = s.at(j + 1), c = s.at(j + 2);
         if (s.isMarker(a) || s.isMarker(b) || s.isMarker(c)) return false;
         return a == b || b == c || a == c;
     };
     const std::uint64_t keep = std::max<std::uint64_t>(8, (last - first) / 2);
-    while (last - first > keep && (repeats(first) || jump(first + 1) > limit || jump(first + 2) > limit)) ++first;
-    while (last - first > keep && (repeats(last - 3) || jump(last - 1) > limit || jump(last - 2) > limit)) --last;
+    while (last - first > keep && (repeats(first) || steps.leapsAtStart(first))) ++first;
+    while (last - first > keep && (repeats(last - 3) || steps.leapsAtEnd(last))) --last;
     while (last - first > keep && s.isMarker(s.at(first))) ++first;
     while (last - first > keep && s.isMarker(s.at(last - 1))) --last;
 }
@@ -399,6 +422,7 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
         }
     for (std::uint64_t n = 0; n < kExtendLimit && begin > 0 && plausible(s.at(begin - 1)); ++n) --begin;
     for (std::uint64_t n = 0; n < kExtendLimit && s.has(end) && plausible(s.at(end)); ++n) ++end;
+    trimLeadingLeaps(s, begin, end);
 
     // A new block numbers its vertices from 0 again: a low value after which the values
     // stay far below what the block before reached.

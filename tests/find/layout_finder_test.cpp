@@ -236,8 +236,6 @@ std::uint16_t toHalf(float f) {
     return static_cast<std::uint16_t>(((b >> 16) & 0x8000) | ((((b >> 23) & 0xff) - 112) << 10) | ((b >> 13) & 0x3ff));
 }
 
-constexpr std::uint32_t kAnyStart = UINT32_MAX;
-
 // The best candidate's settings, checked for where its index and vertex blocks start.
 LayoutSettings bestLayoutAt(const Bytes& file, std::uint32_t indices, std::uint32_t vertices) {
     const auto found = findLayouts(file, FindOptions{});
@@ -246,9 +244,7 @@ LayoutSettings bestLayoutAt(const Bytes& file, std::uint32_t indices, std::uint3
         return {};
     }
     EXPECT_EQ(found.front().settings.faceIndexStart, indices);
-    if (vertices != kAnyStart) {
-        EXPECT_EQ(found.front().settings.vertexStart, vertices);
-    }
+    EXPECT_EQ(found.front().settings.vertexStart, vertices);
     return found.front().settings;
 }
 
@@ -260,22 +256,21 @@ TEST(LayoutFinder, FindsWhereStripsEndAndHalfBlocksApart) {
     std::mt19937 rng(13);
     for (bool restart : {false, true}) {
         SCOPED_TRACE(restart);
-        const int n = restart ? 140 : 212;
-        const Mesh big = jittered(grid(n));
+        const Mesh big = jittered(grid(212));
         Bytes file;
-        junk(file, 200, rng);
+        // Random bytes right before packed positions may still be read as their first
+        // float; the restart case is about its indices, so its positions open the file.
+        if (!restart) junk(file, 200, rng);
         const std::uint32_t vertices = putPositions(file, big);
         if (restart)
             junk(file, 96, rng);
         else
             file.resize(file.size() + 96, 0);
         const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
-        const std::vector<std::uint32_t> strip = gridStrip(n, restart);
+        const std::vector<std::uint32_t> strip = gridStrip(212, restart);
         for (std::uint32_t v : strip) put(file, v, 2, false);
         junk(file, 300, rng);
-        // Packed positions after random bytes may still be read a float early here: only
-        // the indices are what this case is about.
-        const LayoutSettings s = bestLayoutAt(file, indices, restart ? kAnyStart : vertices);
+        const LayoutSettings s = bestLayoutAt(file, indices, vertices);
         EXPECT_EQ(s.faceIndexCnt, strip.size());
         EXPECT_TRUE(s.stripMode);
         EXPECT_EQ(s.ffffSeparator, restart);
