@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/export_steps.h"
 #include "app/face_branch.h"
+#include "app/step_reads.h"
 #include "app/window_reports.h"
 #include "core/text_format.h"
 #include "core/text_out.h"
@@ -86,9 +87,7 @@ bool prepareSubmeshExport(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     ws.bigCountMark = false;
-    if (!readStepOneFields(ws, ctx.model, w) || !readStepTwoFields(ws, ctx.model, w, ws.vbMode) ||
-        !readStepThreeFields(ws, ctx.model, w, false, false))
-        return false;
+    if (!readAllStepFields(ctx, false, false)) return false;
     if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return false;
     if (!ws.batchMode) {
         if (!ws.vbMode && ws.uvBlockStart == 0)
