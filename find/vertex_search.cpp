@@ -22,6 +22,7 @@ constexpr std::size_t kStrideChoices = 10;
 constexpr std::size_t kFullChecks = 256;     // full decodes per block
 constexpr std::size_t kQuickChecks = 20000;  // sampled decodes per block
 constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by one
+constexpr std::uint64_t kScanWindow = 1024;  // bytes of starts each stride tries in turn
 constexpr double kClearForScan = 0.75;       // index and vertex scores that earn the scans start by start
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
@@ -35,6 +36,8 @@ constexpr std::uint64_t kBesideBytes = 2048;  // apart from the index block, for
 constexpr std::size_t kBesideStrides = 3;
 constexpr std::uint64_t kUvBesideBytes = 512;  // padding or a header between the streams
 constexpr double kUvAccept = 0.5;
+constexpr std::size_t kBesideUvStrides = 4;  // pair strides tried start by start beside the streams
+constexpr std::size_t kAnchorUvStrides = 6;  // and at the anchors
 constexpr float kUvMagnitude = 1024;  // beyond which no pair is a UV
 constexpr float kTinyUv = 1e-20f;      // nor below which, but 0
 constexpr std::size_t kQuickPairs = 32;      // neighbour pairs of the sampled fold check
@@ -45,6 +48,12 @@ constexpr std::size_t kUvRegions = 8;        // regions nearest the positions se
 // the reading loses this share of its score to the one that starts right.
 constexpr double kStrayRatio = 3.0;
 constexpr double kStrayEnd = 0.97;
+constexpr double kOnSurfaceEdges = 3.0;
+constexpr int kGoesOnBefore = 1;
+constexpr int kGoesOnAfter = 2;
+constexpr std::size_t kFollowSteps = 64;  // records a reading is moved along its block
+constexpr double kFollowSlack = 0.02;
+constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that looks like UVs keeps  // how near a vertex a record beside the block must lie
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 
@@ -80,6 +89,7 @@ struct PositionChoice {
     std::uint32_t stride = 12;
     std::uint64_t first = 0;  ///< position of the block's smallest index
     double vertexScore = 0;
+    int goesOn = 0;  ///< kGoesOnBefore and kGoesOnAfter: records beside the block read as its vertices
     CandidateMeasures measures;
     std::vector<std::array<float, 3>> positions;  ///< indexed by index - minIndex
 };
@@ -89,6 +99,7 @@ struct UvChoice {
     VertexFormat format = VertexFormat::Float;
     std::uint32_t uvPos = kNoUvInRecord;
     std::uint64_t blockStart = 0;  ///< separate block: pair of the smallest index
+    std::uint32_t blockStride = 0;  ///< separate block: bytes from pair to pair, 0 where packed
     float divisor = 65536.0f;
     double score = 0;
 };
@@ -208,19 +219,27 @@ public:
         const std::uint64_t end = std::min<std::uint64_t>(region.end, model_.size());
         if (end < region.begin + 16) return;
         const std::uint64_t phase = wordPhase(region.begin, end);
+        const std::uint64_t from = region.begin + (phase + 4 - region.begin % 4) % 4;
         std::vector<std::uint64_t> starts;
-        for (std::uint8_t stride : region.strides) {
-            if (stride % 4 != 0) continue;
-            const std::uint64_t span = (used_ - 1) * stride + 12;
-            // Only as many starts as the budget leaves: a region may span the whole file.
-            starts.clear();
-            for (std::uint64_t first = region.begin + (phase + 4 - region.begin % 4) % 4;
-                 first + span <= end && starts.size() < kScanChecks - scanChecks_; first += 4)
-                starts.push_back(first);
-            if (starts.empty()) continue;
-            scanChecks_ += starts.size();
-            judgeStarts(PositionKind::Float, stride, starts);
-            if (stopped() || goodEnough() || scanChecks_ >= kScanChecks) return;
+        // The strides take turns a window at a time, nearest the region's start first:
+        // a large region would spend the budget on its likeliest stride alone.
+        for (std::uint64_t window = from;; window += kScanWindow) {
+            bool any = false;
+            for (std::uint8_t stride : region.strides) {
+                if (stride % 4 != 0) continue;
+                const std::uint64_t span = (used_ - 1) * stride + 12;
+                starts.clear();
+                for (std::uint64_t first = window; first < window + kScanWindow && first + span <= end &&
+                                                   starts.size() < kScanChecks - scanChecks_;
+                     first += 4)
+                    starts.push_back(first);
+                if (starts.empty()) continue;
+                any = true;
+                scanChecks_ += starts.size();
+                judgeStarts(PositionKind::Float, stride, starts);
+                if (stopped() || goodEnough() || scanChecks_ >= kScanChecks) return;
+            }
+            if (!any) return;
         }
     }
 
@@ -284,6 +303,32 @@ public:
                c.measures.foldedShare == 0 && std::binary_search(boundaryStarts_.begin(), boundaryStarts_.end(), c.first);
     }
     std::uint64_t used() const { return used_; }
+
+    // A regular mesh (a grid, a ring) read a few records off scores nearly as high as the
+    // true reading, which the search may never have tried: the best reading is moved a
+    // record at a time the way its block goes on, while it reads about as well.
+    void followBlock() {
+        if (choices_.empty()) return;
+        const PositionChoice& best = choices_.front();
+        const PositionKind kind = best.kind;
+        const std::uint32_t stride = best.stride;
+        const double score = best.vertexScore;
+        const int sides = best.goesOn;
+        for (int side : {kGoesOnAfter, kGoesOnBefore}) {
+            if (!(sides & side)) continue;
+            std::uint64_t first = best.first;
+            for (std::size_t step = 0; step < kFollowSteps && !stopped(); ++step) {
+                if (side == kGoesOnBefore && first < stride) break;
+                first = side == kGoesOnAfter ? first + stride : first - stride;
+                if (tried(kind, stride, first)) continue;
+                const PositionChoice next = decode(kind, stride, first);
+                const bool goesOn = next.goesOn & side;
+                const bool holds = next.vertexScore >= score - kFollowSlack;
+                keep(next);
+                if (!holds || !goesOn) break;
+            }
+        }
+    }
 
     std::vector<LayoutCandidate> candidates(std::size_t keep, std::span<const VertexRegion> regions) {
         std::vector<LayoutCandidate> out;
@@ -464,25 +509,46 @@ private:
 
     PositionChoice decode(PositionKind kind, std::uint32_t stride, std::uint64_t first) {
         ++fullChecks_;
-        PositionChoice choice{kind, stride, first, 0, {}, {}};
+        PositionChoice choice{kind, stride, first, 0, 0, {}, {}};
         choice.positions.reserve(used_);
         for (std::uint64_t id = 0; id < used_; ++id) choice.positions.push_back(arr(positionOf(kind, stride, first, id)));
         choice.measures = block_.measures;
         measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
         choice.vertexScore = choice.measures.vertexScore;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
-        choice.vertexScore *= std::pow(kStrayEnd, blockGoesOn(choice));
+        choice.goesOn = blockGoesOn(choice);
+        choice.vertexScore *= std::pow(kStrayEnd, std::popcount(static_cast<unsigned>(choice.goesOn)));
         // Positions read across a normal (the last coordinates and the normal's first)
         // still make a surface, squashed: a true position never shares bytes with one.
         if (kind == PositionKind::Float)
             for (std::uint32_t o = 4; o < 12; o += 4)
                 if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
+        if (looksLikeUvs(choice.positions)) choice.vertexScore *= kFlatUnitSquare;
         return choice;
     }
 
-    // How many of the records just before and just after the block read as points inside
-    // the mesh's box: a reading a record or more off leaves a vertex of its own block
-    // beside it, the true one the other data around the block.
+    // Points about the unit square on two axes, the third one value: UVs in records with a
+    // word beside them, whose unwrap reads as a flat mesh without a fold.
+    static bool looksLikeUvs(std::span<const std::array<float, 3>> points) {
+        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
+        for (const auto& q : points)
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::min(lo[a], q[a]);
+                hi[a] = std::max(hi[a], q[a]);
+            }
+        int square = 0, flat = 0;
+        for (int a = 0; a < 3; ++a) {
+            flat += lo[a] == hi[a];
+            square += lo[a] >= -0.5f && hi[a] <= 1.5f && hi[a] > lo[a];
+        }
+        return flat == 1 && square == 2;
+    }
+
+    // How many of the records just before and just after the block read as points on the
+    // mesh's surface: a reading a record or more off leaves a vertex of its own block
+    // beside it, the true one the other data around the block. Inside the box is not
+    // enough; other floats beside a large mesh fall in its box too, but seldom within a
+    // few edges of a vertex.
     int blockGoesOn(const PositionChoice& c) const {
         std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
         for (const auto& q : c.positions)
@@ -490,18 +556,23 @@ private:
                 lo[a] = std::min(lo[a], q[a]);
                 hi[a] = std::max(hi[a], q[a]);
             }
+        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        const double near = kOnSurfaceEdges * c.measures.medianEdgeToDiagonal * diagonal;
         const auto inside = [&](std::uint64_t at) {
             if (at + positionSize(c.kind) > model_.size()) return false;
             const auto q = arr(positionAt(bytes_, at, c.kind, true));
             for (int a = 0; a < 3; ++a)
                 if (!(q[a] >= lo[a] && q[a] <= hi[a])) return false;
-            return true;
+            return std::any_of(c.positions.begin(), c.positions.end(), [&](const std::array<float, 3>& v) {
+                return norm3(double{v[0]} - q[0], double{v[1]} - q[1], double{v[2]} - q[2]) <= near;
+            });
         };
         int on = 0;
-        if (c.first >= c.stride) on += inside(c.first - c.stride);
-        on += inside(c.first + used_ * c.stride);
+        if (c.first >= c.stride && inside(c.first - c.stride)) on |= kGoesOnBefore;
+        if (inside(c.first + used_ * c.stride)) on |= kGoesOnAfter;
         return on;
     }
+
 
     void keep(PositionChoice choice) {
         if (choice.vertexScore <= 0.05) return;
@@ -670,66 +741,73 @@ private:
                 };
                 if (neighbours().size() >= kQuickPairs && !quickUvs(reader)) continue;
                 const double score = uvScoreOf(p, reader);
-                if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, f.divisor, score};
+                if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, 0, f.divisor, score};
             }
         }
-        // Packed positions may have their UVs in a packed block of their own, in one of
-        // the regions nearest the positions that can hold it.
-        if (p.stride == posSize && best.score < kUvAccept) {
+        // The UVs may lie in a block of their own, packed or in records of another stream,
+        // in one of the regions nearest the positions that can hold it.
+        if (best.score < kUvAccept) {
+            const auto uvBytes = [&](UvPairKind kind, std::uint32_t stride) { return (used_ - 1) * stride + pairSize(kind); };
             std::vector<VertexRegion> regions;
             for (const VertexRegion& r : allRegions)
-                if (r.end - r.begin >= used_ * pairSize(formats.front().kind)) regions.push_back(r);
+                if (r.end - r.begin >= uvBytes(formats.front().kind, pairSize(formats.front().kind))) regions.push_back(r);
             const auto away = [&](const VertexRegion& r) {
                 return r.end <= p.first ? p.first - r.end : r.begin > p.first ? r.begin - p.first : 0;
             };
             std::stable_sort(regions.begin(), regions.end(),
                              [&](const VertexRegion& a, const VertexRegion& b) { return away(a) < away(b); });
             if (regions.size() > kUvRegions) regions.resize(kUvRegions);
+            const std::uint64_t recordBytes = used_ * p.stride;
             // Formats keep the streams of one mesh close together, with padding or another
             // stream between: every start a little apart from the positions or the indices,
             // first, so that a reading of other bytes at the anchors below must do better.
             if (everyStart && neighbours().size() >= kQuickPairs)
-                for (const Format& f : formats) {
-                    const std::uint64_t pairBytes = used_ * pairSize(f.kind);
-                    const std::uint64_t step = f.kind == UvPairKind::Float ? 4 : 2;
-                    for (const auto& [from, to] : {std::pair{p.first, p.first + used_ * posSize},
-                                                   std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
-                        for (std::uint64_t d = 0; d < kUvBesideBytes; d += step) {
-                            if (quickUvs(f.kind, f.divisor, to + d)) trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, best);
-                            if (from >= pairBytes + d && quickUvs(f.kind, f.divisor, from - pairBytes - d))
-                                trySeparateUvs(p, f.format, f.kind, f.divisor, from - pairBytes - d, best);
-                        }
+                for (const Format& f : formats)
+                    for (std::uint32_t stride : uvStrides(f.kind, kBesideUvStrides)) {
+                        const std::uint64_t bytes = uvBytes(f.kind, stride);
+                        // Every other byte: the UVs may be aligned to the file while the
+                        // positions end at any even address.
+                        const std::uint64_t step = 2;
+                        for (const auto& [from, to] : {std::pair{p.first, p.first + recordBytes},
+                                                       std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
+                            for (std::uint64_t d = 0; d < kUvBesideBytes; d += step) {
+                                if (quickUvs(f.kind, f.divisor, to + d, stride))
+                                    trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, stride, best);
+                                if (from >= bytes + d && quickUvs(f.kind, f.divisor, from - bytes - d, stride))
+                                    trySeparateUvs(p, f.format, f.kind, f.divisor, from - bytes - d, stride, best);
+                            }
+                    }
+            // Blocks with a few faces have too few neighbour pairs for the quick look.
+            const bool quick = neighbours().size() >= kQuickPairs;
+            for (const Format& f : formats)
+                for (std::uint32_t stride : uvStrides(f.kind, kAnchorUvStrides)) {
+                    std::vector<std::uint64_t> starts;
+                    const std::uint64_t bytes = used_ * stride;
+                    for (std::uint64_t j = 0; j < 4; ++j) {
+                        starts.push_back(p.first + recordBytes + j * recordBytes);
+                        if (p.first >= bytes + j * recordBytes) starts.push_back(p.first - bytes - j * recordBytes);
+                    }
+                    for (const VertexRegion& r : regions) {
+                        for (std::uint64_t j = 0; j < 6; ++j) starts.push_back(r.begin + j * bytes);
+                        for (std::uint64_t j = 1; j < 6; ++j)
+                            if (r.end - r.begin >= j * bytes) starts.push_back(r.end - j * bytes);
+                    }
+                    for (std::uint64_t st : starts)
+                        if (!quick || quickUvs(f.kind, f.divisor, st, stride))
+                            trySeparateUvs(p, f.format, f.kind, f.divisor, st, stride, best);
                 }
-            for (const Format& f : formats) {
-                const std::uint32_t pair = pairSize(f.kind);
-                std::vector<std::uint64_t> starts;
-                const std::uint64_t blockBytes = used_ * posSize;
-                const std::uint64_t pairBytes = used_ * pair;
-                for (std::uint64_t j = 0; j < 4; ++j) {
-                    starts.push_back(p.first + blockBytes + j * blockBytes);
-                    if (p.first >= pairBytes + j * blockBytes) starts.push_back(p.first - pairBytes - j * blockBytes);
-                }
-                for (const VertexRegion& r : regions) {
-                    for (std::uint64_t j = 0; j < 6; ++j) starts.push_back(r.begin + j * pairBytes);
-                    for (std::uint64_t j = 1; j < 6; ++j)
-                        if (r.end - r.begin >= j * pairBytes) starts.push_back(r.end - j * pairBytes);
-                }
-                // Blocks with a few faces have too few neighbour pairs for the quick look.
-                const bool quick = neighbours().size() >= kQuickPairs;
-                for (std::uint64_t s : starts)
-                    if (!quick || quickUvs(f.kind, f.divisor, s)) trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
-            }
             // Blocks written back to back put the UVs after any other block: every start
             // in the regions nearby, judged first on a few neighbour pairs.
             if (everyStart && best.score < kUvAccept && p.vertexScore >= kClearForScan &&
                 block_.measures.indexScore >= kClearForScan) {
                 const Format& f = formats.front();
+                const std::uint32_t pair = pairSize(f.kind);
                 std::size_t checks = 0;
                 for (const VertexRegion& r : regions) {
-                    std::uint64_t s = r.begin + (p.first + 4 - r.begin % 4) % 4;
-                    for (; s + used_ * pairSize(f.kind) <= r.end && checks < kUvScanChecks; s += 4, ++checks) {
-                        if (!quickUvs(f.kind, f.divisor, s)) continue;
-                        trySeparateUvs(p, f.format, f.kind, f.divisor, s, best);
+                    std::uint64_t st = r.begin + (p.first + 4 - r.begin % 4) % 4;
+                    for (; st + uvBytes(f.kind, pair) <= r.end && checks < kUvScanChecks; st += 4, ++checks) {
+                        if (!quickUvs(f.kind, f.divisor, st, pair)) continue;
+                        trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
                         if (best.score >= kGoodEnough) break;
                     }
                     if (best.score >= kGoodEnough || checks >= kUvScanChecks) break;
@@ -744,6 +822,15 @@ private:
             return none;
         }
         return best;
+    }
+
+    // Pair strides a separate UV block is tried at: packed first, then records of a
+    // stream that holds other values beside the UVs.
+    static std::vector<std::uint32_t> uvStrides(UvPairKind kind, std::size_t count) {
+        std::vector<std::uint32_t> strides{pairSize(kind)};
+        for (std::uint32_t s : {8u, 12u, 16u, 20u, 24u, 32u})
+            if (strides.size() < count && s > pairSize(kind)) strides.push_back(s);
+        return strides;
     }
 
     // Whether most of [begin, end) lies in a block of normals, which pairs of its floats
@@ -761,23 +848,25 @@ private:
         return after != indexBytes_.begin() && std::prev(after)->second > begin;
     }
 
-    // A packed block of UV pairs from s, one pair per record from the smallest index on.
+    // A block of UV pairs from s, stride bytes apart, one pair per record from the
+    // smallest index on.
     void trySeparateUvs(const PositionChoice& p, VertexFormat format, UvPairKind kind, float divisor, std::uint64_t s,
-                        UvChoice& best) const {
+                        std::uint32_t stride, UvChoice& best) const {
         const std::uint32_t pair = pairSize(kind);
-        const std::uint64_t bytes = used_ * pair;
+        const std::uint64_t bytes = (used_ - 1) * stride + pair;
         if (s + bytes > model_.size()) return;
         if (s < p.first + used_ * p.stride && p.first < s + bytes) return;
         if (overlapsIndices(s, s + bytes) || insideNormals(s, s + bytes)) return;
         const double score =
-            uvScoreOf(p, [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
-        if (score > best.score + 0.02) best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, divisor, score};
+            uvScoreOf(p, [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * stride, kind, pair / 2, divisor); });
+        if (score > best.score + 0.02)
+            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pair ? 0 : stride, divisor, score};
     }
 
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
-    bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s) const {
+    bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
         const std::uint32_t pair = pairSize(kind);
-        return quickUvs([&](std::uint64_t id) { return uvPairAt(bytes_, s + id * pair, kind, pair / 2, divisor); });
+        return quickUvs([&](std::uint64_t id) { return uvPairAt(bytes_, s + id * stride, kind, pair / 2, divisor); });
     }
 
     // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
@@ -830,7 +919,11 @@ private:
         // counted from the vertex start.
         s.relFI = k > 0 && block_.topology == IndexTopology::List;
         std::uint64_t start = p.first;
-        const bool shifted = uv.format == VertexFormat::HF_all && uv.location != UvLocation::SeparateBlock;
+        const std::uint32_t posSize = positionSize(p.kind);
+        // Packed positions with packed UVs are the sequential layout; every other layout
+        // reads records, with a UV block of its own beside them where there is one.
+        const bool records = p.stride != posSize || uv.location != UvLocation::SeparateBlock || uv.blockStride != 0;
+        const bool shifted = uv.format == VertexFormat::HF_all && records;
         if (!s.relFI || shifted) {
             if (start < k * p.stride) return false;
             start -= k * p.stride;
@@ -839,17 +932,18 @@ private:
         if (start > UINT32_MAX) return false;
         s.vertexStart = static_cast<std::uint32_t>(start);
         if (uv.location == UvLocation::SeparateBlock) {
-            const std::uint32_t pair = pairSize(uvPairKind(uv.format));
+            const std::uint32_t pairStride = uv.blockStride != 0 ? uv.blockStride : pairSize(uvPairKind(uv.format));
             std::uint64_t uvStart = uv.blockStart;
             if (!s.relFI) {
-                if (uvStart < k * pair) return false;
-                uvStart -= k * pair;
+                if (uvStart < k * pairStride) return false;
+                uvStart -= k * pairStride;
             }
-            s.vbMode = false;
+            if (uvStart > UINT32_MAX) return false;
+            s.vbMode = records;
             s.fvfSize = static_cast<std::uint8_t>(p.stride);
             s.uvPos = kNoUvInRecord;
             s.uvBlockStart = static_cast<std::uint32_t>(uvStart);
-            s.uvBlockSize = kNoUvBlock;
+            s.uvBlockSize = records ? static_cast<std::uint8_t>(pairStride) : kNoUvBlock;
         } else {
             s.vbMode = true;
             s.fvfSize = static_cast<std::uint8_t>(p.stride);
@@ -1104,6 +1198,7 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
             search.searchRegion(*r, {PositionKind::Half, PositionKind::Short});
         }
     }
+    search.followBlock();
     return search.candidates(keep, near);
 }
 

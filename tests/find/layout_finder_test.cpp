@@ -323,6 +323,51 @@ TEST(LayoutFinder, FindsUvBlocksApartFromTheirPositions) {
         EXPECT_EQ(s.uvBlockStart, uvs);
         EXPECT_EQ(s.vertexFormat, half ? VertexFormat::HF_UV : VertexFormat::Float);
     }
+    // Records of positions and colours, with the UVs in a stream of records of their own
+    // (a pair and a word of other data each): the records' layout with a UV block.
+    const Mesh mesh = jittered(grid(24));
+    Bytes file;
+    junk(file, 300, rng);
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : v) putFloat(file, c, false);
+        put(file, 0xff8040c0u, 4, false);
+    }
+    junk(file, 70, rng);
+    const std::uint32_t uvs = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : {(v[0] + 3) / 12, (v[2] - 1) / 12}) putFloat(file, c, false);
+        putFloat(file, 1.0f, false);
+    }
+    junk(file, 50, rng);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+    EXPECT_TRUE(s.vbMode);
+    EXPECT_EQ(s.fvfSize, 16);
+    EXPECT_EQ(s.uvPos, kNoUvInRecord);
+    EXPECT_EQ(s.uvBlockStart, uvs);
+    EXPECT_EQ(s.uvBlockSize, 12);
+}
+
+// A regular grid read a whole record or more off is the same grid again, short of a row's
+// end; with other floats before and after its records, the records themselves tell
+// where the block starts.
+TEST(LayoutFinder, FindsARegularGridBetweenOtherFloats) {
+    std::mt19937 rng(19);
+    std::uniform_real_distribution<float> noise(-8.0f, 8.0f);
+    const Mesh mesh = grid(40);
+    Bytes file;
+    for (int i = 0; i < 150; ++i) putFloat(file, noise(rng), false);
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : v) putFloat(file, c, false);
+        file.resize(file.size() + 20, 0);
+    }
+    for (int i = 0; i < 50; ++i) putFloat(file, noise(rng), false);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    junk(file, 40, rng);
+    const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+    EXPECT_EQ(s.fvfSize, 32);
 }
 
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
