@@ -1178,17 +1178,18 @@ std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model
         if (search.stopped() || search.goodEnough()) break;
         search.searchRegion(r, {PositionKind::Float});
     }
-    // Misreadings of an index block (another width or byte order) name indices less
-    // cleanly, and no vertex block fits them: only clear blocks get the costly scan.
+    // Half and short records hold no telling bit patterns: they are sought right beside
+    // the index block, where formats keep them, before the scan of the float regions
+    // spends the budget. Misreadings of an index block (another width or byte order)
+    // name indices less cleanly, and no vertex block fits them: only clear blocks get
+    // these costly scans.
+    if (block.measures.indexScore >= kClearForScan && !search.goodEnough() && !search.stopped())
+        search.scanBeside(kBesideBytes);
     if (block.measures.indexScore >= kClearForScan)
         for (const VertexRegion& r : near) {
             if (search.stopped() || search.goodEnough()) break;
             search.scanRegion(r);
         }
-    // Half and short records hold no telling bit patterns: they are sought right beside
-    // the index block, where formats keep them.
-    if (block.measures.indexScore >= kClearForScan && !search.goodEnough() && !search.stopped())
-        search.scanBeside(kBesideBytes);
     if (!search.goodEnough() && !search.stopped()) {
         const std::uint64_t reach = kNeighbourhood + search.used() * 64;
         VertexRegion after{block.byteEnd(), std::min<std::uint64_t>(model.size(), block.byteEnd() + reach), {}, {}};
