@@ -194,27 +194,62 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     m.minIndex = lo;
     m.maxIndex = hi;
 
-    std::vector<std::uint32_t> named;
-    named.reserve(3 * triangles.size());
+    // Distinct values by a bitmap where the range allows it: sorting them cost more than
+    // all the rest of the measure.
+    std::uint64_t distinct = 0;
+    const std::uint64_t range = std::uint64_t{hi} - lo + 1;
+    if (range <= 8 * 3 * std::uint64_t{triangles.size()} + (1u << 20)) {
+        std::vector<bool> seen(range);
+        for (const auto& t : triangles)
+            for (std::uint32_t v : t)
+                if (!seen[v - lo]) {
+                    seen[v - lo] = true;
+                    ++distinct;
+                }
+    } else {
+        std::vector<std::uint32_t> named;
+        named.reserve(3 * triangles.size());
+        for (const auto& t : triangles)
+            for (std::uint32_t v : t) named.push_back(v);
+        std::sort(named.begin(), named.end());
+        distinct = static_cast<std::uint64_t>(std::unique(named.begin(), named.end()) - named.begin());
+    }
+    m.indexCoverage = static_cast<double>(distinct) / static_cast<double>(range);
+    // Edges by their ends, lower first, one list per direction: an edge is paired where
+    // the other direction holds it too, which one merge of the sorted lists counts.
     std::uint64_t repeats = 0;
-    std::vector<std::uint64_t> edges;
-    edges.reserve(3 * triangles.size());
+    std::vector<std::uint64_t> rising, falling;
+    rising.reserve(3 * triangles.size() / 2 + 1);
+    falling.reserve(3 * triangles.size() / 2 + 1);
     for (const auto& t : triangles) {
-        for (std::uint32_t v : t) named.push_back(v);
         if (hasRepeat(t)) {
             ++repeats;
             continue;
         }
-        for (int k = 0; k < 3; ++k) edges.push_back(std::uint64_t{t[k]} << 32 | t[(k + 1) % 3]);
+        for (int k = 0; k < 3; ++k) {
+            const std::uint32_t a = t[k], b = t[(k + 1) % 3];
+            if (a < b)
+                rising.push_back(std::uint64_t{a} << 32 | b);
+            else
+                falling.push_back(std::uint64_t{b} << 32 | a);
+        }
     }
-    std::sort(named.begin(), named.end());
-    const auto distinct = std::unique(named.begin(), named.end()) - named.begin();
-    m.indexCoverage = static_cast<double>(distinct) / (static_cast<double>(hi) - lo + 1);
-    std::sort(edges.begin(), edges.end());
+    std::sort(rising.begin(), rising.end());
+    std::sort(falling.begin(), falling.end());
     std::uint64_t paired = 0;
-    for (std::uint64_t e : edges)
-        if (std::binary_search(edges.begin(), edges.end(), (e << 32) | (e >> 32))) ++paired;
-    m.pairedEdgeShare = edges.empty() ? 0 : static_cast<double>(paired) / static_cast<double>(edges.size());
+    for (std::size_t i = 0, j = 0; i < rising.size() && j < falling.size();) {
+        if (rising[i] < falling[j]) {
+            ++i;
+        } else if (falling[j] < rising[i]) {
+            ++j;
+        } else {
+            const std::uint64_t e = rising[i];
+            for (; i < rising.size() && rising[i] == e; ++i) ++paired;
+            for (; j < falling.size() && falling[j] == e; ++j) ++paired;
+        }
+    }
+    const std::uint64_t edgeCount = rising.size() + falling.size();
+    m.pairedEdgeShare = edgeCount == 0 ? 0 : static_cast<double>(paired) / static_cast<double>(edgeCount);
     // The same corners twice (either winding) is a misread, not a mesh: strips read
     // from a list make every triangle again turned round.
     std::vector<std::array<std::uint32_t, 3>> sets(triangles.begin(), triangles.end());
