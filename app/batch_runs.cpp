@@ -15,12 +15,6 @@ namespace {
 
 constexpr const char* kFileList = "CAD_ATSV_16_VYP.txt";
 
-// Loads the parameter file at ws.parameterFilePath, without a dialog in a batch run.
-bool loadParameterSet(Context& ctx) {
-    ctx.window.sendCommand(cmd::kOpenVyp);
-    return ctx.ws.parameterSetLoaded;
-}
-
 // The model of a file-list entry: the word cut at its last "_". A model saved with an
 // extension ("car.bin" for "car_0.vyp") is taken when it is the only file of that stem
 // that is not one of our own outputs, so such lists export instead of failing.
@@ -42,7 +36,7 @@ std::string listedModelPath(const std::string& word) {
 }  // namespace
 
 void runChainExport(Context& ctx) {
-    runParameterChain(ctx, [&ctx] { ctx.window.sendCommand(cmd::kSubmeshExport); });
+    runParameterChain(ctx, [&ctx] { exportSubmesh(ctx); });
 }
 
 void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
@@ -57,13 +51,12 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     }
     w.clearResults();
     ws.batchMode = false;
-    w.sendCommand(cmd::kOpenVyp);
-    if (!ws.parameterSetLoaded) return;
+    if (!runOpenVyp(ctx)) return;
     ws.submeshCounter = 0;
     ws.parameterFileCounter = 0;
     ws.batchMode = true;
 
-    const std::string& chosen = ws.parameterFilePath;
+    const std::string chosen = ws.parameterFilePath;
     const auto underscore = chosen.rfind('_');
     const std::string pattern = (underscore == std::string::npos ? chosen : chosen.substr(0, underscore)) + "*.VYP";
     // The matches are loaded from the folder they were found in, even when the "_" that
@@ -79,8 +72,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     ws.chainCount = 0;
     for (const auto& name : found.names) {
         const std::string progress = std::to_string(ws.chainCount) + ": " + name;
-        ws.parameterFilePath = prefix + name;
-        if (loadParameterSet(ctx)) {
+        if (loadParameterSet(ctx, prefix + name)) {
             w.addResult(progress);
             perFile();
             ++ws.chainCount;
@@ -129,7 +121,7 @@ void runFileList(Context& ctx) {
             if (!openModelFile(ctx)) continue;  // its messages named the fault
             loadedModel = modelPath;
         }
-        if (loadParameterSet(ctx)) w.sendCommand(cmd::kSubmeshExport);
+        if (loadParameterSet(ctx, fileName)) exportSubmesh(ctx);
     }
     ws.batchMode = false;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/commands.h"
 #include "app/control_table.h"
 #include "app/gltf_export.h"
 #include "app/layout_check.h"
@@ -53,9 +54,7 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
     // early submesh is not lost behind the later ones.
     const std::size_t firstLine = window.lines(field::kResultsList).size();
     for (const auto& vyp : absoluteVyps) {
-        ws.parameterFilePath = vyp;
-        session.dispatch(cmd::kOpenVyp);
-        if (!ws.parameterSetLoaded) {
+        if (!loadParameterSet(session.context(), vyp)) {
             allWritten = false;
             continue;
         }
@@ -66,9 +65,8 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
                 allWritten = false;
             continue;
         }
-        auto before = ws.submeshCounter;
-        session.dispatch(kind == ExportKind::Glb ? cmd::kGltfExport : cmd::kSubmeshExport);
-        if (ws.submeshCounter == before) allWritten = false;
+        const auto written = kind == ExportKind::Glb ? exportGltf(session.context()) : exportSubmesh(session.context());
+        if (!written) allWritten = false;
     }
     if (kind == ExportKind::GlbChain && !writeGltfChain(session.context(), chain)) allWritten = false;
     ws.batchMode = false;
@@ -83,10 +81,9 @@ int checkLayoutFile(std::ostream& out, ModelBuffer& model, const std::string& ap
     HeadlessSession session(model, out, appDir, false);
     Workspace& ws = session.workspace();
     if (!openModelInBatch(session, modelPath)) return 1;
-    ws.parameterFilePath = absoluteVyp;
-    session.dispatch(cmd::kOpenVyp);
+    const bool loaded = loadParameterSet(session.context(), absoluteVyp);
     ws.batchMode = false;
-    if (!ws.parameterSetLoaded) return 1;
+    if (!loaded) return 1;
     const std::size_t firstLine = session.window().lines(field::kResultsList).size();
     const std::optional<LayoutVerdict> verdict = checkLayout(session.context());
     const auto& lines = session.window().lines(field::kResultsList);

@@ -47,28 +47,20 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kGo2: return runGo2(ctx);
     case cmd::kGo3: return runGo3(ctx);
     case cmd::kTutorial: return runTutorial(ctx);
-    case cmd::kMesh: return runMesh(ctx);
+    case cmd::kMesh: return runMesh(ctx, VertexShift::None);
     case cmd::kUVs: return runUVs(ctx);
     case cmd::kTable: return runTable(ctx);
-    case cmd::kMinus:
-        ctx.ws.vertexShiftDown = true;
-        ctx.window.sendCommand(cmd::kMesh);
-        ctx.ws.vertexShiftDown = false;
-        return;
-    case cmd::kPlus:
-        ctx.ws.vertexShiftUp = true;
-        ctx.window.sendCommand(cmd::kMesh);
-        ctx.ws.vertexShiftUp = false;
-        return;
+    case cmd::kMinus: return runMesh(ctx, VertexShift::Down);
+    case cmd::kPlus: return runMesh(ctx, VertexShift::Up);
     case cmd::kFIri: ctx.window.addLine(field::kInfoList, hexText(ctx.ws.maxFaceAddress)); return;
     case cmd::kAbout: ctx.window.showAbout(kAboutText); return;
     case cmd::kOpen: return runOpenModel(ctx);
     case cmd::kExit: ctx.window.postClose(); return;
     case cmd::kChainExport: return runChainExport(ctx);
-    case cmd::kSubmeshExport: return runSubmeshExport(ctx);
-    case cmd::kGltfExport: return runGltfExport(ctx);
+    case cmd::kSubmeshExport: exportSubmesh(ctx); return;
+    case cmd::kGltfExport: exportGltf(ctx); return;
     case cmd::kGltfChainExport: return runGltfChainExport(ctx);
-    case cmd::kOpenVyp: return runOpenVyp(ctx);
+    case cmd::kOpenVyp: runOpenVyp(ctx); return;
     case cmd::kSaveVyp: return runSaveVyp(ctx);
     case cmd::kFileList: return runFileList(ctx);
     case cmd::kFindLayouts: return ctx.window.showLayoutFinder(ctx);

@@ -75,10 +75,11 @@ bool writeVertexSection(Context& ctx, TextOut& out) {
 
 // A file that could not be finished is removed and its number given back, so no cut-off
 // file looks done or blocks the next export under that name.
-void abandon(Context& ctx, TextOut& out, bool tell) {
+std::nullopt_t abandon(Context& ctx, TextOut& out, bool tell) {
     out.discard();
     --ctx.ws.submeshCounter;
     if (tell) ctx.window.showMessage(out.path() + " could not be written!\n(Is the disk full?)");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -87,7 +88,7 @@ bool prepareSubmeshExport(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     ws.bigCountMark = false;
-    if (!readAllStepFields(ctx, false, false)) return false;
+    if (!readAllStepFields(ctx, VertexShift::None)) return false;
     if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return false;
     if (!ws.batchMode) {
         if (!ws.vbMode && ws.uvBlockStart == 0)
@@ -124,18 +125,17 @@ std::optional<std::string> nextSubmeshFile(Context& ctx, std::string_view extens
     return name;
 }
 
-void runSubmeshExport(Context& ctx) {
+std::optional<std::string> exportSubmesh(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    const std::optional<std::string> next = nextSubmeshFile(ctx, ".obj");
-    if (!next) return;
-    const std::string& name = *next;
+    std::optional<std::string> name = nextSubmeshFile(ctx, ".obj");
+    if (!name) return std::nullopt;
     TextOut out;
     // CreateNew as well: a file that appeared since the check, or one we may not read,
     // is still never replaced.
-    if (!out.open(name, TextOut::Mode::CreateNew)) {
+    if (!out.open(*name, TextOut::Mode::CreateNew)) {
         w.showMessage(" obj outfile could not be opened!\n");
-        return;
+        return std::nullopt;
     }
     out.print("# VYP parameter file: %s      (H_Float: %d)\n", ws.parameterFilePath, ws.vertexFormat);
     ++ws.submeshCounter;
@@ -154,6 +154,7 @@ void runSubmeshExport(Context& ctx) {
     if (!out.close()) return abandon(ctx, out, true);
     if (ws.ptCldMode == kPointCloud) w.addResult("PtCld: no FIs were saved!");
     if (ws.ptCldMode == kFakeFaces) w.addResult("FIs were saved dependent on your choice.");
+    return name;
 }
 
 }  // namespace nimbrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/commands.h"
 #include "app/control_table.h"
 #include "app/layout_apply.h"
 #include "app/window_reports.h"
@@ -125,7 +126,7 @@ void previewCandidate(Context& ctx, const LayoutCandidate& candidate) {
         ctx.window.showMessage("The layout is in the fields; ' mesh' needs mesh_viewer, which was not found.");
         return;
     }
-    ctx.window.sendCommand(cmd::kMesh);
+    runMesh(ctx, VertexShift::None);
 }
 
 std::vector<SavedLayout> saveBestOfEachBlock(Context& ctx, std::span<const LayoutCandidate> candidates) {

@@ -47,7 +47,7 @@ Mesh layoutMesh(const Context& ctx) {
 }
 
 std::string meshName(const Workspace& ws) {
-    if (ws.parameterSetLoaded) return std::filesystem::path(ws.parameterFilePath).stem().string();
+    if (!ws.loadedParameterFile.empty()) return std::filesystem::path(ws.loadedParameterFile).stem().string();
     return format("%s_%u", platform::fileNameOf(ws.modelPathStem), ws.submeshCounter);
 }
 
@@ -103,18 +103,21 @@ std::string chainFileName(const Workspace& ws) {
 
 }  // namespace
 
-void runGltfExport(Context& ctx) {
+std::optional<std::string> exportGltf(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    const std::optional<std::string> next = nextSubmeshFile(ctx, ".glb");
-    if (!next) return;
-    const std::string& name = *next;
+    std::optional<std::string> name = nextSubmeshFile(ctx, ".glb");
+    if (!name) return std::nullopt;
     std::string refusal;
     const std::optional<NamedMesh> mesh = gltfMesh(ctx, refusal);
-    if (!mesh) return w.showMessage(name + " not written:\n" + refusal);
-    if (!writeGlbFile(w, name, {*mesh})) return;
+    if (!mesh) {
+        w.showMessage(*name + " not written:\n" + refusal);
+        return std::nullopt;
+    }
+    if (!writeGlbFile(w, *name, {*mesh})) return std::nullopt;
     ++ws.submeshCounter;
     addFaceModeLine(ws, w);
+    return name;
 }
 
 std::optional<NamedMesh> gltfChainMember(Context& ctx) {

@@ -223,7 +223,7 @@ LayoutVerdict checkLayoutSettings(const ModelBuffer& model, const LayoutSettings
 
 std::optional<LayoutVerdict> checkLayout(Context& ctx) {
     Workspace& ws = ctx.ws;
-    if (!readAllStepFields(ctx, false, false)) return std::nullopt;
+    if (!readAllStepFields(ctx, VertexShift::None)) return std::nullopt;
     if (!checkExportBlocks(ws, ctx.model, ctx.window, BlockReader::Mesh)) return std::nullopt;
     if (ws.ptCldMode != 0) {
         ctx.window.showMessage("The check judges faces from the face block.\nSwitch to 'noPtC', please.");

@@ -87,20 +87,15 @@ void writeMeshVertices(Context& ctx, TextOut& out) {
 
 }  // namespace
 
-bool readAllStepFields(Context& ctx, bool plus, bool minus) {
+bool readAllStepFields(Context& ctx, VertexShift shift) {
     Workspace& ws = ctx.ws;
     return readStepOneFields(ws, ctx.model, ctx.window) && readStepTwoFields(ws, ctx.model, ctx.window, ws.vbMode) &&
-           readStepThreeFields(ws, ctx.model, ctx.window, plus, minus);
+           readStepThreeFields(ws, ctx.model, ctx.window, shift == VertexShift::Up, shift == VertexShift::Down);
 }
 
-void runMesh(Context& ctx) {
+void runMesh(Context& ctx, VertexShift shift) {
     Workspace& ws = ctx.ws;
-    // "+" and "-" ask for this one run only, also when it stops at the first field.
-    const bool plus = ws.vertexShiftUp;
-    const bool minus = ws.vertexShiftDown;
-    ws.vertexShiftUp = false;
-    ws.vertexShiftDown = false;
-    if (!readAllStepFields(ctx, plus, minus)) return;
+    if (!readAllStepFields(ctx, shift)) return;
     TextOut out;
     if (!openTestFile(ctx, out, BlockReader::Mesh, kTestObj, " test outfile could not be opened!\n", true)) return;
     out.print("# 0x%lx: verts= %ld\n", ws.vertexStart, ws.vertsCnt);
@@ -111,7 +106,7 @@ void runMesh(Context& ctx) {
 
 void runUVs(Context& ctx) {
     Workspace& ws = ctx.ws;
-    if (!readAllStepFields(ctx, false, false)) return;
+    if (!readAllStepFields(ctx, VertexShift::None)) return;
     const bool uvsInRecords = ws.vbMode && ws.uvBlockSize == kNoUvBlock;
     TextOut out;
     if (!openTestFile(ctx, out, BlockReader::UVs, kTestUVsObj, " testUVs.obj could not be opened!\n", uvsInRecords))

@@ -7,22 +7,13 @@
 
 namespace nimbrel {
 
-void runOpenVyp(Context& ctx) {
+namespace {
+
+// The toggles and step 2 as the settings just loaded ask.
+void showLoadedSettings(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    ws.parameterSetLoaded = false;
-    if (!ws.batchMode) {
-        auto chosen = w.askOpenFile(" load vyp file", "VYP (*.vyp)", "*.vyp");
-        if (!chosen) return;
-        ws.parameterFilePath = chosen->string();
-        platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
-    }
-    ws.parameterSetLoaded = loadParameterFile(ws, w, ws.parameterFilePath);
-    if (!ws.parameterSetLoaded) return;
-
-    // The loader left vbMode at the opposite of the file's digit; the toggle turns it
-    // back and lays out step 2 to match.
-    w.sendCommand(cmd::kVbSeq);
+    applyVbSeqLayout(ctx);
     w.setText(cmd::kByteOrder, toggleCaption(ws, cmd::kByteOrder));
     w.setText(cmd::kIndexSize, toggleCaption(ws, cmd::kIndexSize));
     if (ws.stripMode) {
@@ -39,6 +30,30 @@ void runOpenVyp(Context& ctx) {
         w.setEnabled(field::kUvBlockStart, false);
         w.setEnabled(field::kUvBlockSize, false);
     }
+}
+
+}  // namespace
+
+bool loadParameterSet(Context& ctx, const std::string& path) {
+    Workspace& ws = ctx.ws;
+    ws.parameterFilePath = path;
+    ws.loadedParameterFile.clear();
+    if (!loadParameterFile(ws, ctx.window, path)) return false;
+    ws.loadedParameterFile = path;
+    showLoadedSettings(ctx);
+    return true;
+}
+
+bool runOpenVyp(Context& ctx) {
+    Workspace& ws = ctx.ws;
+    ws.loadedParameterFile.clear();
+    if (!ws.batchMode) {
+        auto chosen = ctx.window.askOpenFile(" load vyp file", "VYP (*.vyp)", "*.vyp");
+        if (!chosen) return false;
+        ws.parameterFilePath = chosen->string();
+        platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
+    }
+    return loadParameterSet(ctx, std::string(ws.parameterFilePath));
 }
 
 void runSaveVyp(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }

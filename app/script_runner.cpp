@@ -16,22 +16,19 @@
 
 namespace nimbrel {
 
-void HeadlessSession::ScriptLauncher::launchAndWait(const std::string& program, const std::string& argument) {
-    out_ << "launch: " << program << ' ' << argument << '\n';
+void ScriptLauncher::launchAndWait(const std::string& program, const std::string& argument) {
+    *out_ << "launch: " << program << ' ' << argument << '\n';
     if (launch_) {
-        out_.flush();
+        out_->flush();
         platform::launchAndWait(program, argument, 1000);
     }
 }
 
 HeadlessSession::HeadlessSession(ModelBuffer& model, std::ostream& out, const std::string& appDir, bool launch)
-    : launcher_(out, launch), ctx_{ws_, model, window_, launcher_} {
-    window_.setRecordSink([&out](const std::string& line) { out << line << '\n'; });
-    window_.setCommandHandler([this](std::uint32_t word) { dispatch(word); });
-    initializeWindow(ctx_, appDir);
+    : session_(model, ScriptLauncher(out, launch)) {
+    session_.window.setRecordSink([&out](const std::string& line) { out << line << '\n'; });
+    session_.start(appDir);
 }
-
-void HeadlessSession::dispatch(std::uint32_t commandWord) { dispatchCommand(ctx_, commandWord); }
 
 namespace {
 

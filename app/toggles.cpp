@@ -11,6 +11,7 @@ namespace nimbrel {
 bool applyVbSeqLayout(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
+    w.setText(cmd::kVbSeq, toggleCaption(ws, cmd::kVbSeq));
     if (ws.vbMode) {
         ws.uvPos = oneByteValue(w.text(field::kUvPos), 6);
         w.setLabelText(Label::step2Label1, "step 2: Vertex Block");
@@ -61,7 +62,6 @@ bool runToggle(Context& ctx, int id) {
         return true;
     case cmd::kVbSeq:
         ws.vbMode = !ws.vbMode;
-        w.setText(id, toggleCaption(ws, id));
         applyVbSeqLayout(ctx);
         return true;
     case cmd::kIndexSize:

@@ -77,9 +77,6 @@ struct Workspace {
 
     // Shell flags.
     bool batchMode = false;
-    bool parameterSetLoaded = false;
-    bool vertexShiftUp = false;
-    bool vertexShiftDown = false;
     bool viewerMissing = false;
     bool notepadMissing = true;
     bool tableLogMode = true;
@@ -93,7 +90,10 @@ struct Workspace {
     std::string meshViewerPath;
     std::string modelPath;
     std::string modelPathStem;
+    // The parameter file last chosen or listed, named in an OBJ's first line, and the one
+    // the settings were last loaded from: empty after a load that failed or was cancelled.
     std::string parameterFilePath;
+    std::string loadedParameterFile;
     std::string tableLogPath = "table_log.txt";
 
     StripScratch stripScratch;

@@ -27,7 +27,7 @@
 #include "app/context.h"
 #include "app/control_table.h"
 #include "app/launcher.h"
-#include "app/window_setup.h"
+#include "app/window_session.h"
 #include "core/model_buffer.h"
 #include "core/workspace.h"
 #include "gui/command_channel.h"
@@ -71,18 +71,12 @@ double clickToLastLine(QtWindow& window, int buttonId) {
 }
 
 // A shown window with its Workspace over a model buffer of this capacity.
-struct BenchWindow {
-    BenchWindow(const std::string& appDir, std::size_t capacity) : model(capacity) {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
-        initializeWindow(ctx, appDir);
+struct BenchWindow : WindowSession<QtWindow, NoLauncher> {
+    BenchWindow(const std::string& appDir, std::size_t capacity) : WindowSession(capacity, NoLauncher{}) {
+        start(appDir);
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) std::printf("the window was never exposed\n");
     }
-    Workspace ws;
-    ModelBuffer model;
-    NoLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
 };
 
 void benchListing(const std::string& appDir) {

@@ -9,13 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/commands.h"
-#include "app/context.h"
 #include "app/control_table.h"
 #include "app/launcher.h"
-#include "app/window_setup.h"
+#include "app/window_session.h"
 #include "core/model_buffer.h"
-#include "core/workspace.h"
 #include "gui/command_channel.h"
 #include "gui/qt_window.h"
 #include "platform/files.h"
@@ -45,14 +42,9 @@ int sendCommandLine(int argc, char** argv) {
 
 int runWindow(QApplication& app, const std::optional<std::string>& modelPath) {
     using namespace nimbrel;
-    Workspace ws;
-    ModelBuffer& model = ModelBuffer::process();
-    ProcessLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
-    window.setCommandHandler([&ctx](std::uint32_t word) { dispatchCommand(ctx, word); });
-    window.setCloseHandler([&ws] { ws.stripScratch.release(); });
-    initializeWindow(ctx, platform::executableDir());
+    WindowSession<QtWindow, ProcessLauncher> session(ModelBuffer::process(), ProcessLauncher{});
+    session.start(platform::executableDir());
+    QtWindow& window = session.window;
 
     CommandServer server([&window](std::uint32_t word) { window.deliverCommand(word); });
     // Commands from outside are taken once the window is on screen.

@@ -200,11 +200,10 @@ bool loadTokens(Workspace& ws, FieldReport& report, const std::string& path, int
         report.showMessage("The 2nd line of a VYP dataset\n must be 'VB0' or 'VB1'");
         return false;
     }
-    if (formText[2] == '0') {
-        ws.vbMode = true;
+    ws.vbMode = formText[2] == '1';
+    if (!ws.vbMode) {
         if (!reader.hexInto(StepField::FvfSize, "UV start")) return false;
     } else {
-        ws.vbMode = false;
         if (!reader.decimalInto(StepField::FvfSize, "FVF size") || !reader.decimalInto(StepField::UvPos, "UV pos"))
             return false;
     }
@@ -279,10 +278,10 @@ bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& pa
         report.showMessage(" The vyp file could not be opened!\n");
         return false;
     }
-    const int vbModeBefore = ws.vbMode;
+    const bool vbModeBefore = ws.vbMode;
     if (loadTokens(ws, report, path, file.get())) return true;
-    // The toggle that turns vbMode back to the file's digit runs only after a success;
-    // without this the member would contradict the VB/seq caption after a failure.
+    // Step 2 is laid out anew only after a success; without this the member would
+    // contradict the VB/seq caption after a failure.
     ws.vbMode = vbModeBefore;
     return false;
 }

@@ -36,16 +36,13 @@ void loadTriangle(Session& s) {
     s.window.setText(field::kVertsCnt, "3");
 }
 
-TEST(MeshCommand, ShiftRequestEndsWithTheRunEvenWhenStepOneStops) {
+TEST(MeshCommand, AShiftedRunStopsAtStepOneBeforeMovingTheStart) {
     TempDir dir;
     Session s;
     loadTriangle(s);
     s.window.setText(field::kFaceIndexStart, "");
-    s.ws.vertexShiftUp = 1;
-    s.ws.vertexShiftDown = 1;
-    runMesh(s.ctx);
-    EXPECT_EQ(s.ws.vertexShiftUp, 0);
-    EXPECT_EQ(s.ws.vertexShiftDown, 0);
+    runMesh(s.ctx, VertexShift::Up);
+    EXPECT_EQ(s.window.text(field::kVertexStart), "10");
     EXPECT_EQ(s.window.messages(), (std::vector<std::string>{"go1: all editboxes must contain a value!"}));
     EXPECT_FALSE(fs::exists("test.obj"));
     EXPECT_TRUE(s.launcher.starts.empty());
@@ -60,7 +57,7 @@ TEST(MeshCommand, RestartStripsPastTheEndStopBeforeAnyFile) {
     s.ws.ffffSeparator = 1;
     s.window.setText(field::kFaceIndexStart, "5a");
     s.window.setText(field::kFaceIndexCnt, "4");  // 0x5a + 8 > 0x60
-    runMesh(s.ctx);
+    runMesh(s.ctx, VertexShift::None);
     EXPECT_EQ(s.window.messages().size(), 1u);
     EXPECT_EQ(readFile("test.obj"), "kept");
     EXPECT_TRUE(s.launcher.starts.empty());
@@ -84,7 +81,7 @@ TEST(MeshCommand, SeqModeFloatTriangleWholeFile) {
     TempDir dir;
     Session s;
     loadTriangle(s);
-    runMesh(s.ctx);
+    runMesh(s.ctx, VertexShift::None);
     EXPECT_TRUE(s.window.messages().empty());
     EXPECT_EQ(readFile("test.obj"),
               "# 0x10: verts= 3\n"

@@ -36,7 +36,7 @@ TEST(OpenVyp, LeavesVbModeCaptionsAndEnablesAsTheFileSays) {
     s.window.setChecked(cmd::kRelFI, true);
     s.ws.relFI = 1;
     s.load((dir.path() / "vb.vyp").string());
-    EXPECT_EQ(s.ws.parameterSetLoaded, 1);
+    EXPECT_EQ(s.ws.loadedParameterFile, (dir.path() / "vb.vyp").string());
     EXPECT_EQ(s.ws.vbMode, 1);
     EXPECT_EQ(s.window.text(cmd::kVbSeq), " VB ");
     EXPECT_EQ(s.window.labelText(Label::step2Label1), "step 2: Vertex Block");
@@ -67,19 +67,19 @@ TEST(OpenVyp, LeavesVbModeCaptionsAndEnablesAsTheFileSays) {
     EXPECT_EQ(s.window.text(field::kVertsCnt), "0");
     EXPECT_TRUE(s.window.lines(field::kResultsList).empty()) << "an interactive load clears the list, note included";
 
-    // In a batch the note stays; a load that fails leaves parameterSetLoaded at 0.
+    // In a batch the note stays; a load that fails leaves no parameter file loaded.
     s.ws.batchMode = 1;
     s.ws.parameterFilePath = (dir.path() / "seq.vyp").string();
     s.send(cmd::kOpenVyp);
     EXPECT_EQ(s.window.lines(field::kResultsList), std::vector<std::string>{" cnt in VYP is negative!"});
     s.ws.parameterFilePath = (dir.path() / "missing.vyp").string();
     s.send(cmd::kOpenVyp);
-    EXPECT_EQ(s.ws.parameterSetLoaded, 0);
+    EXPECT_EQ(s.ws.loadedParameterFile, "");
     EXPECT_EQ(s.window.messages(), std::vector<std::string>{" The vyp file could not be opened!\n"});
 
     s.ws.batchMode = 0;
     s.send(cmd::kOpenVyp);  // no answer queued: the dialog is cancelled
-    EXPECT_EQ(s.ws.parameterSetLoaded, 0);
+    EXPECT_EQ(s.ws.loadedParameterFile, "");
     EXPECT_EQ(s.window.messages().size(), 1u);
 }
 

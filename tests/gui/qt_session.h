@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/context.h"
 #include "app/launcher.h"
-#include "app/window_setup.h"
+#include "app/window_session.h"
 #include "core/model_buffer.h"
 #include "core/workspace.h"
 #include "gui/qt_window.h"
@@ -24,15 +22,14 @@ public:
 };
 
 /// A QtWindow with its own Workspace and model, created as the program creates it.
-struct QtSession {
+struct QtSession : WindowSession<QtWindow, RecordingLauncher> {
     explicit QtSession(const std::string& appDir, BaseUnits units = {}, std::size_t modelCapacity = 1 << 16)
-        : model(modelCapacity), window(units) {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
+        : WindowSession(modelCapacity, RecordingLauncher{}, units) {
         window.setCloseHandler([this] {
             ws.stripScratch.release();
             ++closes;
         });
-        initializeWindow(ctx, appDir);
+        start(appDir);
     }
 
     bool show() {
@@ -40,11 +37,6 @@ struct QtSession {
         return QTest::qWaitForWindowExposed(&window);
     }
 
-    Workspace ws;
-    ModelBuffer model;
-    RecordingLauncher launcher;
-    QtWindow window;
-    Context ctx{ws, model, window, launcher};
     int closes = 0;
 };
 

@@ -124,10 +124,10 @@ TEST(ParameterFile, EveryToggleCombinationSurvivesSaveAndLoad) {
 
             Fixture g;
             g.panel.fields.clear();
-            g.ws.vbMode = vb;
+            g.ws.vbMode = !vb;
             g.ws.indexSize = 2;
             ASSERT_TRUE(loadParameterFile(g.ws, g.panel, name));
-            EXPECT_EQ(g.ws.vbMode, !vb) << "left for the toggle to flip back";
+            EXPECT_EQ(g.ws.vbMode, vb);
             EXPECT_EQ(g.ws.bigEndian, f.ws.bigEndian);
             EXPECT_EQ(g.ws.indexSize, f.ws.indexSize);
             EXPECT_EQ(g.ws.stripMode, f.ws.stripMode);
@@ -270,7 +270,7 @@ TEST(ParameterFile, ShortFormLeavesTheSixNumeralSettings) {
     EXPECT_EQ(ws.vertexFormat, VertexFormat::Float);
     EXPECT_EQ(ws.ffffSeparator, 1);
     EXPECT_EQ(ws.reservedCodeFlag, 1);
-    EXPECT_EQ(ws.vbMode, 0);
+    EXPECT_EQ(ws.vbMode, 1);
     EXPECT_EQ(panel.fields, keptFields({{2, "10"}, {3, "3"}, {4, "32"}, {5, "24"}, {6, "20"}, {7, "5"}}));
 
     // Four numerals in the six-numeral form clear the two it does not carry; characters
@@ -281,7 +281,7 @@ TEST(ParameterFile, ShortFormLeavesTheSixNumeralSettings) {
     EXPECT_EQ(ws.reservedCodeFlag, 0);
     EXPECT_EQ(ws.bigEndian, 0);
     EXPECT_EQ(ws.indexSize, 2);
-    EXPECT_EQ(ws.vbMode, 1);
+    EXPECT_EQ(ws.vbMode, 0);
     EXPECT_EQ(panel.fields, keptFields({{2, "abc"}, {3, "3"}, {4, "abc"}, {5, "24"}, {6, "abc"}, {7, "5"}, {30, "fe"}, {31, "9"}}));
     writeFile("long.vyp", "0 3 Vb1 32 24 0 5 020000" + std::string(5000, '1') + " 0 255");
     ASSERT_TRUE(loadParameterFile(ws, panel, "long.vyp"));

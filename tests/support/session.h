@@ -7,7 +7,7 @@
 
 #include "app/commands.h"
 #include "app/headless_window.h"
-#include "app/window_setup.h"
+#include "app/window_session.h"
 
 namespace nimbrel::testing {
 
@@ -21,18 +21,12 @@ public:
 };
 
 /// A headless window with its own Workspace and model, wired to the dispatcher.
-struct Session {
-    Workspace ws;
-    ModelBuffer model;
-    HeadlessWindow window;
-    RecordingLauncher launcher;
-    Context ctx{ws, model, window, launcher};
-
+struct Session : WindowSession<HeadlessWindow, RecordingLauncher> {
     /// appDir empty: the start-up checks are skipped and every tool counts as present.
-    explicit Session(const std::string& appDir = "", std::size_t capacity = 1 << 20) : model(capacity) {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
+    explicit Session(const std::string& appDir = "", std::size_t capacity = 1 << 20)
+        : WindowSession(capacity, RecordingLauncher{}) {
         if (!appDir.empty()) {
-            initializeWindow(ctx, appDir);
+            start(appDir);
         } else {
             ws.appDir = ".";
             ws.notepadMissing = 0;
@@ -42,7 +36,6 @@ struct Session {
         }
     }
 
-    void send(std::uint32_t word) { dispatchCommand(ctx, word); }
     /// A user's click: nothing when disabled, a check box ticks itself first.
     void click(int id) {
         if (!window.isEnabled(id)) return;
