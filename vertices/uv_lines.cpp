@@ -15,7 +15,7 @@ void writeUvBlock(const Workspace& ws, const ModelBuffer& model, TextOut& out, s
     const bool marksSuspectUv = kind == UvPairKind::Word;
     withRecordBytes(model, ws.bigEndian, start, count, stride, pairSize(kind), [&](const auto& bytes) {
         LineBuffer line;
-        bool suspectUV = true;
+        bool uvsInRange = true;  // until the first doubtful UV, from which on every line is marked
         std::uint64_t record = start;
         for (std::uint32_t n = 0; n < count; ++n, record += stride) {
             line.clear();
@@ -27,8 +27,8 @@ void writeUvBlock(const Workspace& ws, const ModelBuffer& model, TextOut& out, s
             line.add(' ');
             if (asVertices) line.add(marksSuspectUv ? "0.0 " : "0.0");
             if (marksSuspectUv) {
-                if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) suspectUV = false;
-                if (!suspectUV) line.add("# UV?");
+                if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) uvsInRange = false;
+                if (!uvsInRange) line.add("# UV?");
             }
             line.add('\n');
             out.put(line.view());

@@ -55,11 +55,11 @@ char* putText(char* o, std::string_view text) {
     return o + text.size();
 }
 
-// The lines of one record at o. suspectUV carries over from record to record, so only
-// a style that marks no UVs may format records out of order.
+// The lines of one record at o. uvsInRange (no doubtful UV yet) carries over from record
+// to record, so only a style that marks no UVs may format records out of order.
 template <class Bytes>
 char* putRecord(char* o, const Bytes& bytes, const RecordLayout& layout, const LineStyle& style, std::uint64_t record,
-                bool& suspectUV, AxisStats* stats) {
+                bool& uvsInRange, AxisStats* stats) {
     Vec3 p = positionAt(bytes, record, layout.position, layout.signedShorts);
     if (stats) stats->add(p);
     o = putPosition(o, p, style.positionLead, style.blankAfterPosition);
@@ -74,8 +74,8 @@ char* putRecord(char* o, const Bytes& bytes, const RecordLayout& layout, const L
         *o++ = ' ';
         *o++ = style.uvTail;
         if (style.marksSuspectUv) {
-            if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) suspectUV = false;
-            if (!suspectUV) o = putText(o, "# UV?");
+            if (isOutsideUnitRange(uv.u) || isOutsideUnitRange(uv.v)) uvsInRange = false;
+            if (!uvsInRange) o = putText(o, "# UV?");
         }
         *o++ = '\n';
     }
@@ -87,11 +87,11 @@ void writeRecords(const Bytes& bytes, const RecordLayout& layout, const LineStyl
                   std::uint64_t start, std::uint32_t count, std::uint32_t stride, AxisStats* stats) {
     // Records that depend on none before them are formatted on every core.
     const bool independent = stats == nullptr && !(layout.hasUv && style.marksSuspectUv);
-    bool suspectUV = true;
+    bool uvsInRange = true;
     out.putInBlocks(count, kLineCapacity, independent, [&](std::uint64_t first, std::uint64_t last, char* o) {
-        bool blockSuspect = suspectUV;
-        for (std::uint64_t n = first; n < last; ++n) o = putRecord(o, bytes, layout, style, start + n * stride, blockSuspect, stats);
-        if (!independent) suspectUV = blockSuspect;
+        bool blockInRange = uvsInRange;
+        for (std::uint64_t n = first; n < last; ++n) o = putRecord(o, bytes, layout, style, start + n * stride, blockInRange, stats);
+        if (!independent) uvsInRange = blockInRange;
         return o;
     });
 }
