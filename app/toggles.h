@@ -15,7 +15,8 @@ bool runToggle(Context& ctx, int id);
 std::string_view toggleCaption(const Workspace& ws, int id);
 
 /// Rewrites the VB/seq caption, the step-2 labels and the field states for vbMode, as the
-/// VB/seq toggle leaves them. Returns false after "error with UVsize!" (VB with a UVB size of 3 or less).
+/// VB/seq toggle leaves them. Returns false after "error with UVsize!" (VB with a UVB size
+/// of 3 or less).
 bool applyVbSeqLayout(Context& ctx);
 
 }  // namespace nimbrel

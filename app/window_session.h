@@ -52,7 +52,7 @@ public:
 
 private:
     void wire() {
-        window.setCommandHandler([this](std::uint32_t word) { dispatchCommand(ctx, word); });
+        window.setCommandHandler([this](std::uint32_t word) { send(word); });
         // The strip scratch can be large; a closed window gives it back.
         if constexpr (requires { window.setCloseHandler([] {}); })
             window.setCloseHandler([this] { ws.stripScratch.release(); });

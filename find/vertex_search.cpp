@@ -48,12 +48,12 @@ constexpr std::size_t kUvRegions = 8;        // regions nearest the positions se
 // the reading loses this share of its score to the one that starts right.
 constexpr double kStrayRatio = 3.0;
 constexpr double kStrayEnd = 0.97;
-constexpr double kOnSurfaceEdges = 3.0;
+constexpr double kOnSurfaceEdges = 3.0;  // how near a vertex a record beside the block must lie
 constexpr int kGoesOnBefore = 1;
 constexpr int kGoesOnAfter = 2;
 constexpr std::size_t kFollowSteps = 64;  // records a reading is moved along its block
 constexpr double kFollowSlack = 0.02;
-constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that looks like UVs keeps  // how near a vertex a record beside the block must lie
+constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that looks like UVs keeps
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 
@@ -83,6 +83,17 @@ bool plausible(const Vec3& p, PositionKind kind) {
 }
 
 std::array<float, 3> arr(const Vec3& p) { return {p.x, p.y, p.z}; }
+
+// The smallest and largest value of each axis.
+std::pair<std::array<float, 3>, std::array<float, 3>> boxOf(std::span<const std::array<float, 3>> points) {
+    std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
+    for (const auto& q : points)
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], q[a]);
+            hi[a] = std::max(hi[a], q[a]);
+        }
+    return {lo, hi};
+}
 
 struct PositionChoice {
     PositionKind kind = PositionKind::Float;
@@ -530,12 +541,7 @@ private:
     // Points about the unit square on two axes, the third one value: UVs in records with a
     // word beside them, whose unwrap reads as a flat mesh without a fold.
     static bool looksLikeUvs(std::span<const std::array<float, 3>> points) {
-        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
-        for (const auto& q : points)
-            for (int a = 0; a < 3; ++a) {
-                lo[a] = std::min(lo[a], q[a]);
-                hi[a] = std::max(hi[a], q[a]);
-            }
+        const auto [lo, hi] = boxOf(points);
         int square = 0, flat = 0;
         for (int a = 0; a < 3; ++a) {
             flat += lo[a] == hi[a];
@@ -550,12 +556,7 @@ private:
     // enough; other floats beside a large mesh fall in its box too, but seldom within a
     // few edges of a vertex.
     int blockGoesOn(const PositionChoice& c) const {
-        std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
-        for (const auto& q : c.positions)
-            for (int a = 0; a < 3; ++a) {
-                lo[a] = std::min(lo[a], q[a]);
-                hi[a] = std::max(hi[a], q[a]);
-            }
+        const auto [lo, hi] = boxOf(c.positions);
         const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
         const double near = kOnSurfaceEdges * c.measures.medianEdgeToDiagonal * diagonal;
         const auto inside = [&](std::uint64_t at) {
@@ -572,7 +573,6 @@ private:
         if (inside(c.first + used_ * c.stride)) on |= kGoesOnAfter;
         return on;
     }
-
 
     void keep(PositionChoice choice) {
         if (choice.vertexScore <= 0.05) return;
@@ -767,10 +767,9 @@ private:
                         const std::uint64_t bytes = uvBytes(f.kind, stride);
                         // Every other byte: the UVs may be aligned to the file while the
                         // positions end at any even address.
-                        const std::uint64_t step = 2;
                         for (const auto& [from, to] : {std::pair{p.first, p.first + recordBytes},
                                                        std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
-                            for (std::uint64_t d = 0; d < kUvBesideBytes; d += step) {
+                            for (std::uint64_t d = 0; d < kUvBesideBytes; d += 2) {
                                 if (quickUvs(f.kind, f.divisor, to + d, stride))
                                     trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, stride, best);
                                 if (from >= bytes + d && quickUvs(f.kind, f.divisor, from - bytes - d, stride))

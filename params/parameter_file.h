@@ -26,7 +26,8 @@ bool saveParameterFile(Workspace& ws, const ModelBuffer& model, const StepTexts&
 
 /// Reads the parameter file at path into the step fields (face index start and count,
 /// FVF size or UV start, UV pos, vertex start and count, and the UV block in the six-numeral
-/// form), vbMode and the codestring settings. False after exactly one message; fields read before the failure keep their new texts and vbMode is restored.
+/// form), vbMode and the codestring settings. False after exactly one message; fields
+/// read before the failure keep their new texts and vbMode is restored.
 /// A negative count becomes 0 with the line " cnt in VYP is negative!". What the window
 /// must show goes into report, in order.
 bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& path);
