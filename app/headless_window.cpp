@@ -49,7 +49,7 @@ std::string HeadlessWindow::text(int id) const {
     return it == texts_.end() ? std::string() : it->second;
 }
 
-void HeadlessWindow::setText(int id, std::string_view text) { texts_[id] = std::string(text); }
+void HeadlessWindow::setText(int id, std::string_view text) { texts_[id].assign(text); }
 
 void HeadlessWindow::record(std::string_view kind, std::string_view text) {
     if (sink_) sink_(std::string(kind) + ": " + escapeRecord(text));

@@ -18,13 +18,19 @@ constexpr std::array<int, kStepFieldCount> kFieldIds = {
     field::kVertsCnt,       field::kUvBlockStart, field::kUvBlockSize, field::kFaceGap, field::kVertexStep,
 };
 
-// Runs a check on the typed fields and shows its report; the check's answer passes through.
-template <class Check>
-bool shown(Window& window, Check check) {
+// Runs a step and shows its report; the step's answer passes through.
+template <class Step>
+bool reported(Window& window, Step step) {
     FieldReport report;
-    const bool ok = check(typedStepTexts(window), report);
+    const bool ok = step(report);
     showReport(window, report);
     return ok;
+}
+
+// The same for a check on the typed fields.
+template <class Check>
+bool shown(Window& window, Check check) {
+    return reported(window, [&](FieldReport& r) { return check(typedStepTexts(window), r); });
 }
 
 }  // namespace
@@ -71,7 +77,8 @@ bool checkVertexCount(const Workspace& ws, Window& window) {
 }
 
 bool loadParameterFile(Workspace& ws, Window& window, const std::string& path) {
-    return shown(window, [&](const StepTexts&, FieldReport& r) { return loadParameterFile(ws, r, path); });
+    // A load replaces the fields; what they held is never read.
+    return reported(window, [&](FieldReport& r) { return loadParameterFile(ws, r, path); });
 }
 
 bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Window& window, std::string_view modelPathStem,
@@ -82,8 +89,7 @@ bool saveParameterFile(Workspace& ws, const ModelBuffer& model, Window& window, 
 }
 
 bool parseCodestring(Workspace& ws, Window& window, std::string_view codestring, bool sixNumerals) {
-    return shown(window,
-                 [&](const StepTexts&, FieldReport& r) { return parseCodestring(ws, r, codestring, sixNumerals); });
+    return reported(window, [&](FieldReport& r) { return parseCodestring(ws, r, codestring, sixNumerals); });
 }
 
 std::uint32_t loadModelFile(ModelBuffer& model, const std::string& path, Window& window) {

@@ -51,6 +51,18 @@ IoResult readAll(int fd, void* dest, std::size_t size) {
     return transfer(size, true, [&](std::size_t done, std::size_t left) { return ::read(fd, bytes + done, left); });
 }
 
+IoResult readSome(int fd, void* dest, std::size_t size) {
+    IoResult result;
+    ssize_t n;
+    do n = ::read(fd, dest, size);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        result.error = errno;
+    else
+        result.bytes = static_cast<std::size_t>(n);
+    return result;
+}
+
 IoResult readAllAt(int fd, void* dest, std::size_t size, off_t offset) {
     char* bytes = static_cast<char*>(dest);
     return transfer(size, true, [&](std::size_t done, std::size_t left) {

@@ -50,7 +50,10 @@ struct IoResult {
 /// Reads until size bytes are in dest or the file ends, taking short reads and EINTR in
 /// stride. Fewer bytes without an error mean the end of the file.
 IoResult readAll(int fd, void* dest, std::size_t size);
-/// The same from offset, leaving the file position alone (pread).
+/// One read of up to size bytes, EINTR taken in stride: for a reader that stops early, a
+/// short file costs one call instead of a second one that finds the end.
+IoResult readSome(int fd, void* dest, std::size_t size);
+/// The same as readAll from offset, leaving the file position alone (pread).
 IoResult readAllAt(int fd, void* dest, std::size_t size, off_t offset);
 /// Writes all size bytes, taking short writes and EINTR in stride; a write that moves
 /// nothing counts as an error (EIO).
