@@ -75,12 +75,42 @@ bool plausibleCoordinateBits(std::uint32_t bits) {
     return exponent >= 127 - 64 && exponent <= 127 + 20;
 }
 
-bool plausible(const Vec3& p, PositionKind kind) {
-    if (kind != PositionKind::Float) return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-    for (float c : {p.x, p.y, p.z})
-        if (!plausibleCoordinateBits(std::bit_cast<std::uint32_t>(c))) return false;
-    return true;
+// How a decoded position reads: CAD tools leave results like 1e-33 where they meant 0, a
+// few per mesh, so such a coordinate marks the position near zero rather than wrong.
+enum class Reading : std::uint8_t { Sane, NearZero, Wrong };
+
+Reading readingOf(const Vec3& p, PositionKind kind) {
+    if (kind != PositionKind::Float)
+        return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) ? Reading::Sane : Reading::Wrong;
+    Reading reading = Reading::Sane;
+    for (float c : {p.x, p.y, p.z}) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(c);
+        if (plausibleCoordinateBits(bits)) continue;
+        // Subnormals are what small integers (a count, an offset) read as, not rounding.
+        const std::uint32_t exponent = bits >> 23 & 0xFF;
+        if (exponent == 0 || exponent >= 127 - 64) return Reading::Wrong;
+        reading = Reading::NearZero;
+    }
+    return reading;
 }
+
+// Counts the distinct positions read near zero and tells whether the reading is still
+// plausible: nothing wrong, and near-zero ones no more than CAD noise makes. Words of
+// random bytes read that small a quarter of the time.
+class PlausibleCount {
+public:
+    explicit PlausibleCount(std::size_t checks) : allowed_(std::max<std::size_t>(1, checks / 16)) {}
+
+    bool take(const Vec3& p, PositionKind kind) {
+        const Reading r = readingOf(p, kind);
+        if (r == Reading::NearZero) ++nearZero_;
+        return r != Reading::Wrong && nearZero_ <= allowed_;
+    }
+
+private:
+    std::size_t allowed_;
+    std::size_t nearZero_ = 0;
+};
 
 std::array<float, 3> arr(const Vec3& p) { return {p.x, p.y, p.z}; }
 
@@ -378,8 +408,11 @@ private:
     // The first few sampled triangles alone, against their own box: rejects most starts
     // at a tenth of the cost of quickRatio.
     bool roughlyPlausible(PositionKind kind, std::uint32_t stride, std::uint64_t first) const {
+        // Near-zero readings are counted by quickRatio over distinct vertices; here a hub
+        // vertex at the origin would be counted once for each of its triangles.
+        const auto plausible = [kind](const Vec3& p) { return readingOf(p, kind) != Reading::Wrong; };
         for (std::size_t n = 0; n < 3 && n < sampleIds_.size(); ++n)
-            if (!plausible(positionOf(kind, stride, first, sampleIds_[n]), kind)) return false;
+            if (!plausible(positionOf(kind, stride, first, sampleIds_[n]))) return false;
         std::array<double, 3> lo{INFINITY, INFINITY, INFINITY};
         std::array<double, 3> hi{-INFINITY, -INFINITY, -INFINITY};
         double edges[2 * kRoughTriangles];
@@ -388,7 +421,7 @@ private:
             Vec3 v[3];
             for (int k = 0; k < 3; ++k) {
                 v[k] = positionOf(kind, stride, first, sample_[n][k] - block_.minIndex);
-                if (!plausible(v[k], kind)) return false;
+                if (!plausible(v[k])) return false;
                 const double c[3] = {v[k].x, v[k].y, v[k].z};
                 for (int a = 0; a < 3; ++a) {
                     if (!(std::fabs(c[a]) < 1e6)) return false;
@@ -415,9 +448,10 @@ private:
         // The extent between the 10th and 90th percentile of each axis: a sample half of
         // which lies in another block must not pass for a tight mesh.
         for (auto& axis : quickAxes_) axis.clear();
+        PlausibleCount plausible(sampleIds_.size());
         for (std::uint32_t id : sampleIds_) {
             const Vec3 p = positionOf(kind, stride, first, id);
-            if (!plausible(p, kind)) return INFINITY;
+            if (!plausible.take(p, kind)) return INFINITY;
             const auto a = arr(p);
             for (int k = 0; k < 3; ++k) {
                 if (!(std::fabs(a[k]) < 1e6f)) return INFINITY;
@@ -527,6 +561,7 @@ private:
         measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
         choice.vertexScore = choice.measures.vertexScore;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
+        if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
         choice.goesOn = blockGoesOn(choice);
         choice.vertexScore *= std::pow(kStrayEnd, std::popcount(static_cast<unsigned>(choice.goesOn)));
         // Positions read across a normal (the last coordinates and the normal's first)
@@ -536,6 +571,18 @@ private:
                 if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
         if (looksLikeUvs(choice.positions)) choice.vertexScore *= kFlatUnitSquare;
         return choice;
+    }
+
+    // Whether the only positions read near zero are the first or the last: rounding noise
+    // lies among the vertices, a word from beside the block at its end.
+    static bool onlyEndsNearZero(std::span<const std::array<float, 3>> points) {
+        const auto nearZero = [&](std::size_t i) {
+            return readingOf(Vec3{points[i][0], points[i][1], points[i][2]}, PositionKind::Float) == Reading::NearZero;
+        };
+        if (points.size() < 3 || !(nearZero(0) || nearZero(points.size() - 1))) return false;
+        for (std::size_t i = 1; i + 1 < points.size(); ++i)
+            if (nearZero(i)) return false;
+        return true;
     }
 
     // Points about the unit square on two axes, the third one value: UVs in records with a

@@ -370,6 +370,24 @@ TEST(LayoutFinder, FindsARegularGridBetweenOtherFloats) {
     EXPECT_EQ(s.fvfSize, 32);
 }
 
+// CAD tools write rounding results like 1e-33 where they meant 0, the first vertex
+// among them; such a block is still positions.
+TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
+    std::mt19937 rng(23);
+    Mesh mesh = jittered(grid(30));
+    for (std::size_t i = 0; i < mesh.positions.size(); ++i) {
+        mesh.positions[i][1] -= 2.0f;
+        if (i % 30 == 0) mesh.positions[i][1] = -1e-33f * static_cast<float>(i % 7 + 1);
+    }
+    Bytes file;
+    junk(file, 200, rng);
+    const std::uint32_t vertices = putPositions(file, mesh);
+    junk(file, 52, rng);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    junk(file, 300, rng);
+    EXPECT_EQ(bestLayoutAt(file, indices, vertices).fvfSize, 12);
+}
+
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
     std::mt19937 rng(11);
     std::vector<std::pair<std::string, Bytes>> files;
