@@ -51,7 +51,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     }
     w.clearResults();
     ws.batchMode = false;
-    if (!runOpenVyp(ctx)) return;
+    if (!runOpenParameterFile(ctx)) return;
     ws.submeshCounter = 0;
     ws.parameterFileCounter = 0;
     ws.batchMode = true;
@@ -72,7 +72,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     ws.chainCount = 0;
     for (const auto& name : found.names) {
         const std::string progress = std::to_string(ws.chainCount) + ": " + name;
-        if (loadParameterSet(ctx, prefix + name)) {
+        if (loadParameterFile(ctx, prefix + name)) {
             w.addResult(progress);
             perFile();
             ++ws.chainCount;
@@ -121,7 +121,7 @@ void runFileList(Context& ctx) {
             if (!openModelFile(ctx)) continue;  // its messages named the fault
             loadedModel = modelPath;
         }
-        if (loadParameterSet(ctx, fileName)) exportSubmesh(ctx);
+        if (loadParameterFile(ctx, fileName)) exportSubmesh(ctx);
     }
     ws.batchMode = false;
 }

@@ -60,8 +60,8 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kSubmeshExport: exportSubmesh(ctx); return;
     case cmd::kGltfExport: exportGltf(ctx); return;
     case cmd::kGltfChainExport: return runGltfChainExport(ctx);
-    case cmd::kOpenVyp: runOpenVyp(ctx); return;
-    case cmd::kSaveVyp: return runSaveVyp(ctx);
+    case cmd::kOpenParameterFile: runOpenParameterFile(ctx); return;
+    case cmd::kSaveParameterFile: return runSaveParameterFile(ctx);
     case cmd::kFileList: return runFileList(ctx);
     case cmd::kFindLayouts: return ctx.window.showLayoutFinder(ctx);
     case cmd::kCheckLayout: return runCheckLayout(ctx);

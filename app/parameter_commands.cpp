@@ -34,7 +34,7 @@ void showLoadedSettings(Context& ctx) {
 
 }  // namespace
 
-bool loadParameterSet(Context& ctx, const std::string& path) {
+bool loadParameterFile(Context& ctx, const std::string& path) {
     Workspace& ws = ctx.ws;
     ws.parameterFilePath = path;
     ws.loadedParameterFile.clear();
@@ -44,7 +44,7 @@ bool loadParameterSet(Context& ctx, const std::string& path) {
     return true;
 }
 
-bool runOpenVyp(Context& ctx) {
+bool runOpenParameterFile(Context& ctx) {
     Workspace& ws = ctx.ws;
     ws.loadedParameterFile.clear();
     if (!ws.batchMode) {
@@ -53,9 +53,9 @@ bool runOpenVyp(Context& ctx) {
         ws.parameterFilePath = chosen->string();
         platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
     }
-    return loadParameterSet(ctx, std::string(ws.parameterFilePath));
+    return loadParameterFile(ctx, std::string(ws.parameterFilePath));
 }
 
-void runSaveVyp(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }
+void runSaveParameterFile(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }
 
 }  // namespace nimbrel

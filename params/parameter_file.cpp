@@ -127,9 +127,9 @@ std::string quoted(const Token& token) {
 }
 
 /// Reads the parameter file's tokens and writes each value into its field as it goes.
-class VypReader {
+class ParameterFileReader {
 public:
-    VypReader(FieldReport& report, const std::string& path, int fd) : report_(report), path_(path), tokens_(fd) {}
+    ParameterFileReader(FieldReport& report, const std::string& path, int fd) : report_(report), path_(path), tokens_(fd) {}
 
     std::optional<Token> next() { return tokens_.next(); }
 
@@ -189,7 +189,7 @@ private:
 };
 
 bool loadTokens(Workspace& ws, FieldReport& report, const std::string& path, int fd) {
-    VypReader reader(report, path, fd);
+    ParameterFileReader reader(report, path, fd);
     if (!reader.hexInto(StepField::FaceIndexStart, "face index start") ||
         !reader.countInto(StepField::FaceIndexCnt, "face index count"))
         return false;

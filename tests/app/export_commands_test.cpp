@@ -207,14 +207,14 @@ TEST(SubmeshExport, VertexCountRuleStopsOrCorrectsAndMarks) {
     EXPECT_FALSE(fs::exists("m_3.objx"));
 }
 
-void writeVyp(const std::string& name, const std::string& uvPos = "12") {
+void writeParameterFile(const std::string& name, const std::string& uvPos = "12") {
     writeFile(name, "0x0 6\nVb1\n20 " + uvPos + "\n0x10 4\n020000\n0x0 255\n\n");
 }
 
 TEST(ChainExport, ExportsEveryMatchInNaturalOrderAndCountsTheLoaded) {
     TempDir dir;
     ExportSession s;
-    for (const char* name : {"m_0.vyp", "m_1.vyp", "m_2.VYP", "m_10.vyp"}) writeVyp(name);
+    for (const char* name : {"m_0.vyp", "m_1.vyp", "m_2.VYP", "m_10.vyp"}) writeParameterFile(name);
     writeFile("m_3.vyp", "0x0 6\nXb1\n");
     writeFile("other_0.vyp", "");
     s.window.queueAnswer((dir.path() / "m_2.VYP").string());
@@ -244,7 +244,7 @@ TEST(ChainExport, ExportsEveryMatchInNaturalOrderAndCountsTheLoaded) {
 
     // A chosen name without "_" searches for itself followed by "*.VYP".
     s.window.clearMessages();
-    writeVyp("plain.vyp");
+    writeParameterFile("plain.vyp");
     s.window.queueAnswer((dir.path() / "plain.vyp").string());
     s.send(cmd::kChainExport);
     EXPECT_EQ(s.window.messages(), std::vector<std::string>{"no VYP file found!"});
@@ -262,9 +262,9 @@ TEST(FileListRun, LoadsEachListedModelAndSkipsWhatItCannotUse) {
     fs::create_directories("b");
     writeFile("a/m", std::string(bytes.begin(), bytes.end()));
     writeFile("b/car.bin", std::string(bytes.begin(), bytes.end()));
-    writeVyp("a/m_0.vyp");
-    writeVyp("a/m_1.vyp");
-    writeVyp("b/car_0.vyp");
+    writeParameterFile("a/m_0.vyp");
+    writeParameterFile("a/m_1.vyp");
+    writeParameterFile("b/car_0.vyp");
     const std::string root = dir.path().string();
     writeFile("CAD_ATSV_16_VYP.txt",
               root + "/a/m_0.vyp\n" + root + "/a/m_1.vyp loose.vyp\r\n" + root + "/nowhere/x_0.vyp " + root +
