@@ -21,7 +21,8 @@ void runTutorial(Context& ctx);         // 15
 void runMesh(Context& ctx, VertexShift shift);  // 16, and for "+" / "-"
 void runUVs(Context& ctx);              // 17
 void runTable(Context& ctx);            // 24
-void runChainExport(Context& ctx);      // 9072
+/// 9072: the chain run exporting each file that loads; how many loaded.
+int runChainExport(Context& ctx);
 /// 9074: asks for a parameter file (in batch mode takes ws.parameterFilePath) and loads
 /// it. True when it loaded.
 bool runOpenParameterFile(Context& ctx);

@@ -56,7 +56,7 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kAbout: ctx.window.showAbout(kAboutText); return;
     case cmd::kOpen: return runOpenModel(ctx);
     case cmd::kExit: ctx.window.postClose(); return;
-    case cmd::kChainExport: return runChainExport(ctx);
+    case cmd::kChainExport: runChainExport(ctx); return;
     case cmd::kSubmeshExport: exportSubmesh(ctx); return;
     case cmd::kGltfExport: exportGltf(ctx); return;
     case cmd::kGltfChainExport: return runGltfChainExport(ctx);

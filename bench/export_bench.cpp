@@ -119,10 +119,10 @@ void BM_ChainRun(benchmark::State& state) {
         folder().removeOutputs();
         run.window.queueAnswer((folder().dir / "chain_0.vyp").string());
         state.ResumeTiming();
-        dispatchCommand(run.ctx, cmd::kChainExport);
+        const int loaded = runChainExport(run.ctx);
         state.PauseTiming();
         bytes = outputBytes();
-        if (run.ws.chainCount != kFiles || run.window.lines(field::kResultsList).size() != kFiles + 1)
+        if (loaded != kFiles || run.window.lines(field::kResultsList).size() != kFiles + 1)
             state.SkipWithError("the chain did not export every file");
         state.ResumeTiming();
     }

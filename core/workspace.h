@@ -68,12 +68,9 @@ struct Workspace {
     std::uint32_t maxFaceIndex = 0;
     std::uint32_t maxFaceAddress = 0;
 
-    // Counters and marks for output names.
+    // Counters for output names.
     std::uint16_t submeshCounter = 0;
     std::uint16_t parameterFileCounter = 0;
-    bool bigCountMark = false;
-    bool suspectCountMark = false;
-    std::int32_t chainCount = 0;
 
     // Shell flags.
     bool batchMode = false;
