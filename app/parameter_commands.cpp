@@ -4,6 +4,7 @@
 #include "app/window_reports.h"
 #include "params/parameter_file.h"
 #include "platform/files.h"
+#include "vertices/record_layout.h"
 
 namespace nimbrel {
 
@@ -22,7 +23,7 @@ void showLoadedSettings(Context& ctx) {
     }
     w.setText(cmd::kStrips, toggleCaption(ws, cmd::kStrips));
     w.setEnabled(cmd::kRelFI, !ws.stripMode);
-    if (static_cast<int>(ws.vertexFormat) > 2) w.setEnabled(cmd::kUvDivisor, true);
+    if (uvPairKind(ws.vertexFormat) == UvPairKind::Word) w.setEnabled(cmd::kUvDivisor, true);
     w.setText(cmd::kRestartMarker, toggleCaption(ws, cmd::kRestartMarker));
     if (!ws.batchMode) w.clearResults();
     if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;

@@ -284,7 +284,7 @@ bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& pa
     }
     const bool vbModeBefore = ws.vbMode;
     if (loadTokens(ws, report, path, file.get())) return true;
-    // Step 2 is laid out anew only after a success; without this the member would
+    // Step 2 is laid out anew only after a success; without this vbMode would
     // contradict the VB/seq caption after a failure.
     ws.vbMode = vbModeBefore;
     return false;

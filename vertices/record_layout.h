@@ -44,7 +44,7 @@ struct RecordLayout {
     std::uint32_t uvOffset = 0;
     /// Distance from u to v: 4 for floats; 2 for halves and words, 4 with uvGap.
     std::uint32_t vDelta = 4;
-    float uvDivisor = 65536.0f;
+    float uvDivisor = kWordUvDivisor64k;
 
     /// Bytes from the record's start to the end of the last byte it reads; may exceed the
     /// stride when a UV pair reaches into the next record.
