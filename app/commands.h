@@ -27,7 +27,7 @@ int runChainExport(Context& ctx);
 /// it. True when it loaded.
 bool runOpenParameterFile(Context& ctx);
 void runGltfChainExport(Context& ctx);  // 9083
-void runSaveParameterFile(Context& ctx);          // 9075
+void runSaveParameterFile(Context& ctx);  // 9075
 void runFileList(Context& ctx);         // 9999
 
 /// Loads the parameter file at path into the fields and toggles and lays out step 2 for

@@ -62,7 +62,8 @@ std::optional<std::string_view> unfitForFields(const LayoutSettings& s) {
         if (s.uvBlockSize < 4) return "UV block size below 4";
         if (s.uvPos != kNoUvInRecord && s.uvBlockSize != kNoUvBlock) return "UVs both in the records and in a block";
     }
-    if (s.uvDivisor != kWordUvDivisor64k && s.uvDivisor != kWordUvDivisor8k) return "UV divisor other than 65536 or 8192";
+    if (s.uvDivisor != kWordUvDivisor64k && s.uvDivisor != kWordUvDivisor8k)
+        return "UV divisor other than 65536 or 8192";
     return std::nullopt;
 }
 

@@ -57,6 +57,8 @@ bool runOpenParameterFile(Context& ctx) {
     return loadParameterFile(ctx, std::string(ws.parameterFilePath));
 }
 
-void runSaveParameterFile(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }
+void runSaveParameterFile(Context& ctx) {
+    saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode);
+}
 
 }  // namespace nimbrel

@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         std::vector<std::string> parameterFiles(args.begin() + 1, args.end());
-        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), parameterFiles,
-                                        kind);
+        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(),
+                                        parameterFiles, kind);
     }
     if (verb == "check") {
         if (args.size() != 2) {

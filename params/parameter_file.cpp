@@ -129,7 +129,8 @@ std::string quoted(const Token& token) {
 /// Reads the parameter file's tokens and writes each value into its field as it goes.
 class ParameterFileReader {
 public:
-    ParameterFileReader(FieldReport& report, const std::string& path, int fd) : report_(report), path_(path), tokens_(fd) {}
+    ParameterFileReader(FieldReport& report, const std::string& path, int fd)
+        : report_(report), path_(path), tokens_(fd) {}
 
     std::optional<Token> next() { return tokens_.next(); }
 

@@ -163,7 +163,8 @@ TEST(GltfExport, ChainHoldsOneMeshPerLoadedParameterFileAsItsObj) {
     }
     fs::copy_file(samples / "nimbrel_sample.bin", "nimbrel_sample.bin");
     std::ostringstream out;
-    ASSERT_EQ(exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles), 0) << out.str();
+    ASSERT_EQ(exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles), 0)
+        << out.str();
     // A parameter file that does not load is skipped, and the run says it failed.
     testing::writeFile("broken_0.vyp", "not a parameter file");
     std::vector<std::string> withBroken = parameterFiles;
@@ -183,7 +184,8 @@ TEST(GltfExport, ChainHoldsOneMeshPerLoadedParameterFileAsItsObj) {
     }
     testing::keepForValidator("nimbrel_sample_chain.glb");
     // A second run takes the next free name.
-    exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles, ExportKind::GlbChain);
+    exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles,
+                    ExportKind::GlbChain);
     EXPECT_TRUE(fs::exists("nimbrel_sample_chain_1.glb"));
 }
 

@@ -61,7 +61,8 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     check(s.ws.submeshCounter == 0, "submesh number not given back");
     s.window.clearMessages();
     s.click(9075);
-    check(s.window.messages() == std::vector<std::string>{parameterFile + " could not be written!\n(Is the disk full?)"},
+    check(s.window.messages() ==
+              std::vector<std::string>{parameterFile + " could not be written!\n(Is the disk full?)"},
           "save message");
     check(!fs::exists(parameterFile), "cut-off parameter file left");
     check(s.ws.parameterFileCounter == 0, "parameter file number advanced");
