@@ -19,22 +19,15 @@ std::string number(double v) {
 
 std::string_view formatName(VertexFormat f) { return formatItems()[static_cast<std::size_t>(f)]; }
 
+// The report's names of the encodings, in PositionKind and UvPairKind order.
 std::string_view positionFormat(VertexFormat f) {
-    switch (positionKind(f)) {
-    case PositionKind::Float: return "float32x3";
-    case PositionKind::Half: return "float16x3";
-    case PositionKind::Short: break;
-    }
-    return "int16x3";
+    constexpr std::string_view kNames[] = {"float32x3", "float16x3", "int16x3"};
+    return kNames[static_cast<std::size_t>(positionKind(f))];
 }
 
 std::string_view uvFormat(VertexFormat f) {
-    switch (uvPairKind(f)) {
-    case UvPairKind::Float: return "float32x2";
-    case UvPairKind::Half: return "float16x2";
-    case UvPairKind::Word: break;
-    }
-    return "uint16x2";
+    constexpr std::string_view kNames[] = {"float32x2", "float16x2", "uint16x2"};
+    return kNames[static_cast<std::size_t>(uvPairKind(f))];
 }
 
 std::uint32_t vertexStride(const LayoutSettings& s) {
