@@ -43,8 +43,6 @@ std::string_view topologyName(IndexTopology t) {
     }
 }
 
-bool hasWordUvs(VertexFormat f) { return uvPairKind(f) == UvPairKind::Word; }
-
 json settingsJson(const LayoutSettings& s) {
     return {{"faceIndexStart", s.faceIndexStart}, {"faceIndexCnt", s.faceIndexCnt},
             {"faceGap", s.faceGap},               {"indexSize", s.indexSize},

@@ -5,6 +5,7 @@
 #include "app/layout_check.h"
 #include "app/toggles.h"
 #include "core/text_format.h"
+#include "vertices/record_layout.h"
 
 namespace nimbrel {
 
@@ -27,7 +28,7 @@ constexpr std::string_view kAboutText =
 
 void selectFormat(Context& ctx, int index) {
     ctx.ws.vertexFormat = static_cast<VertexFormat>(index);
-    ctx.window.setEnabled(cmd::kUvDivisor, index == 3 || index == 4);
+    ctx.window.setEnabled(cmd::kUvDivisor, hasWordUvs(ctx.ws.vertexFormat));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ void showLoadedSettings(Context& ctx) {
     }
     w.setText(cmd::kStrips, toggleCaption(ws, cmd::kStrips));
     w.setEnabled(cmd::kRelFI, !ws.stripMode);
-    if (uvPairKind(ws.vertexFormat) == UvPairKind::Word) w.setEnabled(cmd::kUvDivisor, true);
+    if (hasWordUvs(ws.vertexFormat)) w.setEnabled(cmd::kUvDivisor, true);
     w.setText(cmd::kRestartMarker, toggleCaption(ws, cmd::kRestartMarker));
     if (!ws.batchMode) w.clearResults();
     if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;

@@ -24,6 +24,8 @@ inline constexpr std::uint32_t pairSize(UvPairKind kind) { return kind == UvPair
 PositionKind positionKind(VertexFormat format);
 /// UV pair encoding of this format, in records and in separate UV blocks alike.
 UvPairKind uvPairKind(VertexFormat format);
+/// WordUV and ShortAll: the formats whose UV words the divisor toggle scales.
+inline bool hasWordUvs(VertexFormat format) { return uvPairKind(format) == UvPairKind::Word; }
 
 /// A u or v outside 0.0 to 1.0 (both ends inside) makes a UV doubtful; NaN is outside too.
 inline bool isOutsideUnitRange(float value) { return !(value >= 0.0f && value <= 1.0f); }
