@@ -35,11 +35,11 @@ std::string listedModelPath(const std::string& word) {
 
 }  // namespace
 
-void runChainExport(Context& ctx) {
-    runParameterChain(ctx, [&ctx] { exportSubmesh(ctx); });
+int runChainExport(Context& ctx) {
+    return runParameterChain(ctx, [&ctx] { exportSubmesh(ctx); });
 }
 
-void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
+int runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     if (!ws.chainHintShown) {
@@ -51,7 +51,7 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     }
     w.clearResults();
     ws.batchMode = false;
-    if (!runOpenVyp(ctx)) return;
+    if (!runOpenParameterFile(ctx)) return 0;
     ws.submeshCounter = 0;
     ws.parameterFileCounter = 0;
     ws.batchMode = true;
@@ -66,23 +66,24 @@ void runParameterChain(Context& ctx, const std::function<void()>& perFile) {
     if (found.names.empty()) {
         w.showMessage(found.failed ? "error while searching VYP files" : "no VYP file found!");
         ws.batchMode = false;
-        return;
+        return 0;
     }
     const std::string prefix = folder == "/" ? folder : folder + "/";
-    ws.chainCount = 0;
+    int processed = 0;
     for (const auto& name : found.names) {
-        const std::string progress = std::to_string(ws.chainCount) + ": " + name;
-        if (loadParameterSet(ctx, prefix + name)) {
+        const std::string progress = std::to_string(processed) + ": " + name;
+        if (loadParameterFile(ctx, prefix + name)) {
             w.addResult(progress);
             perFile();
-            ++ws.chainCount;
+            ++processed;
         }
     }
     if (found.failed)
         w.showMessage("error while searching VYP files");
     else
-        w.addResult(std::to_string(ws.chainCount) + " VYP files processed.");
+        w.addResult(std::to_string(processed) + " VYP files processed.");
     ws.batchMode = false;
+    return processed;
 }
 
 void runFileList(Context& ctx) {
@@ -121,7 +122,7 @@ void runFileList(Context& ctx) {
             if (!openModelFile(ctx)) continue;  // its messages named the fault
             loadedModel = modelPath;
         }
-        if (loadParameterSet(ctx, fileName)) exportSubmesh(ctx);
+        if (loadParameterFile(ctx, fileName)) exportSubmesh(ctx);
     }
     ws.batchMode = false;
 }

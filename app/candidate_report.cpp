@@ -5,6 +5,7 @@
 
 #include "app/control_table.h"
 #include "core/text_format.h"
+#include "vertices/record_layout.h"
 
 namespace nimbrel {
 
@@ -18,27 +19,20 @@ std::string number(double v) {
 
 std::string_view formatName(VertexFormat f) { return formatItems()[static_cast<std::size_t>(f)]; }
 
-bool hasFloatPositions(VertexFormat f) { return f == VertexFormat::Float || f == VertexFormat::HF_UV || f == VertexFormat::WordUV; }
-
+// The report's names of the encodings, in PositionKind and UvPairKind order.
 std::string_view positionFormat(VertexFormat f) {
-    if (hasFloatPositions(f)) return "float32x3";
-    return f == VertexFormat::HF_all ? "float16x3" : "int16x3";
+    constexpr std::string_view kNames[] = {"float32x3", "float16x3", "int16x3"};
+    return kNames[static_cast<std::size_t>(positionKind(f))];
 }
 
 std::string_view uvFormat(VertexFormat f) {
-    switch (f) {
-    case VertexFormat::Float: return "float32x2";
-    case VertexFormat::HF_UV:
-    case VertexFormat::HF_all: return "float16x2";
-    default: return "uint16x2";
-    }
+    constexpr std::string_view kNames[] = {"float32x2", "float16x2", "uint16x2"};
+    return kNames[static_cast<std::size_t>(uvPairKind(f))];
 }
-
-std::uint32_t uvPairSize(VertexFormat f) { return f == VertexFormat::Float ? 8 : 4; }
 
 std::uint32_t vertexStride(const LayoutSettings& s) {
     if (s.vbMode) return s.fvfSize;
-    return hasFloatPositions(s.vertexFormat) ? 12 : 6;
+    return positionSize(positionKind(s.vertexFormat));
 }
 
 std::string_view topologyName(IndexTopology t) {
@@ -48,8 +42,6 @@ std::string_view topologyName(IndexTopology t) {
     default: return "strip_restart";
     }
 }
-
-bool isWordUv(VertexFormat f) { return f == VertexFormat::WordUV || f == VertexFormat::ShortAll; }
 
 json settingsJson(const LayoutSettings& s) {
     return {{"faceIndexStart", s.faceIndexStart}, {"faceIndexCnt", s.faceIndexCnt},
@@ -88,11 +80,11 @@ json uvJson(const LayoutCandidate& c) {
     if (c.uvLocation == UvLocation::InVertexRecord) {
         uv = {{"location", "in_vertex_record"}, {"uv_pos", s.uvPos}, {"format", uvFormat(s.vertexFormat)}};
     } else {
-        const std::uint32_t stride = s.vbMode ? s.uvBlockSize : uvPairSize(s.vertexFormat);
+        const std::uint32_t stride = s.vbMode ? s.uvBlockSize : pairSize(uvPairKind(s.vertexFormat));
         uv = {{"location", "separate_block"}, {"offset", s.uvBlockStart}, {"stride", stride},
               {"format", uvFormat(s.vertexFormat)}};
     }
-    if (isWordUv(s.vertexFormat)) uv["divisor"] = static_cast<std::uint32_t>(s.uvDivisor);
+    if (hasWordUvs(s.vertexFormat)) uv["divisor"] = static_cast<std::uint32_t>(s.uvDivisor);
     return uv;
 }
 
@@ -133,7 +125,7 @@ std::string candidateLine(const LayoutCandidate& c, std::size_t rank) {
     }
     line << "  vertices 0x" << hexText(s.vertexStart) << ' ' << s.vertsCnt << "  " << formatName(s.vertexFormat)
          << (s.bigEndian ? " bigE" : " litE");
-    if (isWordUv(s.vertexFormat)) line << (s.uvDivisor == 8192.0f ? " w/8k" : " w/64k");
+    if (hasWordUvs(s.vertexFormat)) line << (s.uvDivisor == kWordUvDivisor8k ? " w/8k" : " w/64k");
     if (s.uvGap) line << " UVgap";
     if (!s.signedShorts) line << " unsigned";
     line << "  " << c.triangles << " triangles  box (" << number(c.boxMin[0]) << ' ' << number(c.boxMin[1]) << ' '

@@ -42,8 +42,8 @@ bool openModelInBatch(HeadlessSession& session, const std::string& modelPath) {
 }  // namespace
 
 int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
-                    const std::vector<std::string>& vyps, ExportKind kind) {
-    const std::vector<std::string> absoluteVyps = absolutePaths(vyps);
+                    const std::vector<std::string>& parameterFiles, ExportKind kind) {
+    const std::vector<std::string> absoluteParameterFiles = absolutePaths(parameterFiles);
     HeadlessSession session(model, out, appDir, false);
     Workspace& ws = session.workspace();
     HeadlessWindow& window = session.window();
@@ -53,8 +53,8 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
     // Every line the exports add is printed at the end, so a count correction of an
     // early submesh is not lost behind the later ones.
     const std::size_t firstLine = window.lines(field::kResultsList).size();
-    for (const auto& vyp : absoluteVyps) {
-        if (!loadParameterSet(session.context(), vyp)) {
+    for (const auto& parameterFile : absoluteParameterFiles) {
+        if (!loadParameterFile(session.context(), parameterFile)) {
             allWritten = false;
             continue;
         }
@@ -76,12 +76,12 @@ int exportSubmeshes(std::ostream& out, ModelBuffer& model, const std::string& ap
 }
 
 int checkLayoutFile(std::ostream& out, ModelBuffer& model, const std::string& appDir, const std::string& modelPath,
-                    const std::string& vyp) {
-    const std::string absoluteVyp = absolutePaths({vyp}).front();
+                    const std::string& parameterFile) {
+    const std::string absoluteParameterFile = absolutePaths({parameterFile}).front();
     HeadlessSession session(model, out, appDir, false);
     Workspace& ws = session.workspace();
     if (!openModelInBatch(session, modelPath)) return 1;
-    const bool loaded = loadParameterSet(session.context(), absoluteVyp);
+    const bool loaded = loadParameterFile(session.context(), absoluteParameterFile);
     ws.batchMode = false;
     if (!loaded) return 1;
     const std::size_t firstLine = session.window().lines(field::kResultsList).size();

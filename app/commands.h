@@ -21,18 +21,19 @@ void runTutorial(Context& ctx);         // 15
 void runMesh(Context& ctx, VertexShift shift);  // 16, and for "+" / "-"
 void runUVs(Context& ctx);              // 17
 void runTable(Context& ctx);            // 24
-void runChainExport(Context& ctx);      // 9072
+/// 9072: the chain run exporting each file that loads; how many loaded.
+int runChainExport(Context& ctx);
 /// 9074: asks for a parameter file (in batch mode takes ws.parameterFilePath) and loads
 /// it. True when it loaded.
-bool runOpenVyp(Context& ctx);
+bool runOpenParameterFile(Context& ctx);
 void runGltfChainExport(Context& ctx);  // 9083
-void runSaveVyp(Context& ctx);          // 9075
+void runSaveParameterFile(Context& ctx);  // 9075
 void runFileList(Context& ctx);         // 9999
 
 /// Loads the parameter file at path into the fields and toggles and lays out step 2 for
 /// it. True when the file loaded, also when the step-2 read after it then failed with
 /// its message; false after the message of the load's fault.
-bool loadParameterSet(Context& ctx, const std::string& path);
+bool loadParameterFile(Context& ctx, const std::string& path);
 
 /// The OBJ submesh export: the file it wrote, or nothing after the message that said why
 /// not.

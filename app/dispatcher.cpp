@@ -5,6 +5,7 @@
 #include "app/layout_check.h"
 #include "app/toggles.h"
 #include "core/text_format.h"
+#include "vertices/record_layout.h"
 
 namespace nimbrel {
 
@@ -27,7 +28,7 @@ constexpr std::string_view kAboutText =
 
 void selectFormat(Context& ctx, int index) {
     ctx.ws.vertexFormat = static_cast<VertexFormat>(index);
-    ctx.window.setEnabled(cmd::kUvDivisor, index == 3 || index == 4);
+    ctx.window.setEnabled(cmd::kUvDivisor, hasWordUvs(ctx.ws.vertexFormat));
 }
 
 }  // namespace
@@ -56,12 +57,12 @@ void dispatchCommand(Context& ctx, std::uint32_t commandWord) {
     case cmd::kAbout: ctx.window.showAbout(kAboutText); return;
     case cmd::kOpen: return runOpenModel(ctx);
     case cmd::kExit: ctx.window.postClose(); return;
-    case cmd::kChainExport: return runChainExport(ctx);
+    case cmd::kChainExport: runChainExport(ctx); return;
     case cmd::kSubmeshExport: exportSubmesh(ctx); return;
     case cmd::kGltfExport: exportGltf(ctx); return;
     case cmd::kGltfChainExport: return runGltfChainExport(ctx);
-    case cmd::kOpenVyp: runOpenVyp(ctx); return;
-    case cmd::kSaveVyp: return runSaveVyp(ctx);
+    case cmd::kOpenParameterFile: runOpenParameterFile(ctx); return;
+    case cmd::kSaveParameterFile: return runSaveParameterFile(ctx);
     case cmd::kFileList: return runFileList(ctx);
     case cmd::kFindLayouts: return ctx.window.showLayoutFinder(ctx);
     case cmd::kCheckLayout: return runCheckLayout(ctx);

@@ -31,27 +31,29 @@ enum PointCloudMode : std::uint8_t { kFacesFromBlock = 0, kPointCloud = 1, kFake
 
 // Scans the faces and holds the typed vertex count against them. Interactively a
 // mismatch stops the export; in a batch run the count is corrected and the file name
-// marked. False when the export must stop.
-bool applyVertexCountRule(Context& ctx) {
+// marked. Nothing when the export must stop.
+std::optional<CountMarks> applyVertexCountRule(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
     ws.maxFaceIndex = 0;
-    if (!runFacePass(ctx, nullptr, FaceMode::Scan, false)) return false;
+    if (!runFacePass(ctx, nullptr, FaceMode::Scan, false)) return std::nullopt;
     const std::uint32_t typed = decimalValue(w.text(field::kVertsCnt), kCountChars);
     ws.vertsCnt = typed;
     const ExportVertexCount rule = exportVertexCount(ws, typed);
-    if (rule.emptyRange) ws.suspectCountMark = true;
-    if (typed == rule.expected) return true;
+    CountMarks marks;
+    marks.suspect = rule.emptyRange;
+    if (typed == rule.expected) return marks;
     if (!ws.batchMode) {
         w.showMessage(rule.refusal);
-        return false;
+        return std::nullopt;
     }
     w.addResult(rule.correction);
-    if (rule.bigCorrection) ws.bigCountMark = true;
+    marks.big = rule.bigCorrection;
     ws.vertsCnt = rule.expected;
-    if (rule.correctionIsSuspect) ws.suspectCountMark = true;
+    if (rule.correctionIsSuspect) marks.suspect = true;
     // The corrected count may reach further than the typed one did.
-    return checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport);
+    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return std::nullopt;
+    return marks;
 }
 
 
@@ -84,12 +86,11 @@ std::nullopt_t abandon(Context& ctx, TextOut& out, bool tell) {
 
 }  // namespace
 
-bool prepareSubmeshExport(Context& ctx) {
+std::optional<CountMarks> prepareSubmeshExport(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
-    ws.bigCountMark = false;
-    if (!readAllStepFields(ctx, VertexShift::None)) return false;
-    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return false;
+    if (!readAllStepFields(ctx, VertexShift::None)) return std::nullopt;
+    if (!checkExportBlocks(ws, ctx.model, w, BlockReader::SubmeshExport)) return std::nullopt;
     if (!ws.batchMode) {
         if (!ws.vbMode && ws.uvBlockStart == 0)
             w.showMessage(
@@ -97,27 +98,25 @@ bool prepareSubmeshExport(Context& ctx) {
                 "data!\n\n   (Use the test.obj  if you don't care for uvs.)");
         w.clearResults();
     }
-    if ((ws.ptCldMode == kFacesFromBlock && !applyVertexCountRule(ctx)) || !shiftedRecordsFit(ctx)) {
-        ws.suspectCountMark = false;  // the mark belongs to the file this export did not write
-        return false;
-    }
-    return true;
+    std::optional<CountMarks> marks = CountMarks{};
+    if (ws.ptCldMode == kFacesFromBlock) marks = applyVertexCountRule(ctx);
+    if (!marks || !shiftedRecordsFit(ctx)) return std::nullopt;
+    return marks;
 }
 
-std::string submeshFileName(Workspace& ws, std::string_view extension) {
+std::string submeshFileName(const Workspace& ws, CountMarks marks, std::string_view extension) {
     std::string name = format("%s_%u", ws.modelPathStem, ws.submeshCounter);
-    if (ws.bigCountMark) name += "_%_";
-    const bool suspect = ws.suspectCountMark;
-    ws.suspectCountMark = false;
+    if (marks.big) name += "_%_";
     // An OBJ carries the mark after its extension; other formats keep theirs, so the file
     // still opens as what it is.
-    if (extension == ".obj") return name + ".obj" + (suspect ? "x" : "");
-    return name + (suspect ? "x" : "") + std::string(extension);
+    if (extension == ".obj") return name + ".obj" + (marks.suspect ? "x" : "");
+    return name + (marks.suspect ? "x" : "") + std::string(extension);
 }
 
 std::optional<std::string> nextSubmeshFile(Context& ctx, std::string_view extension) {
-    if (!prepareSubmeshExport(ctx)) return std::nullopt;
-    std::string name = submeshFileName(ctx.ws, extension);
+    const std::optional<CountMarks> marks = prepareSubmeshExport(ctx);
+    if (!marks) return std::nullopt;
+    std::string name = submeshFileName(ctx.ws, *marks, extension);
     if (platform::fileExists(name)) {
         ctx.window.showMessage(name + "\n exists!");
         return std::nullopt;

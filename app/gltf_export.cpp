@@ -123,8 +123,8 @@ std::optional<std::string> exportGltf(Context& ctx) {
 std::optional<NamedMesh> gltfChainMember(Context& ctx) {
     Workspace& ws = ctx.ws;
     Window& w = ctx.window;
+    // The chain file takes no count marks.
     if (!prepareSubmeshExport(ctx)) return std::nullopt;
-    ws.suspectCountMark = false;  // the chain file takes no count marks
     std::string refusal;
     std::optional<NamedMesh> mesh = gltfMesh(ctx, refusal);
     if (!mesh) {
@@ -149,12 +149,10 @@ bool writeGltfChain(Context& ctx, const std::vector<NamedMesh>& meshes) {
 
 void runGltfChainExport(Context& ctx) {
     std::vector<NamedMesh> meshes;
-    bool ran = false;
-    runParameterChain(ctx, [&] {
-        ran = true;
+    const int loaded = runParameterChain(ctx, [&] {
         if (auto mesh = gltfChainMember(ctx)) meshes.push_back(std::move(*mesh));
     });
-    if (ran) writeGltfChain(ctx, meshes);
+    if (loaded > 0) writeGltfChain(ctx, meshes);
 }
 
 }  // namespace nimbrel

@@ -62,7 +62,8 @@ std::optional<std::string_view> unfitForFields(const LayoutSettings& s) {
         if (s.uvBlockSize < 4) return "UV block size below 4";
         if (s.uvPos != kNoUvInRecord && s.uvBlockSize != kNoUvBlock) return "UVs both in the records and in a block";
     }
-    if (s.uvDivisor != 65536.0f && s.uvDivisor != 8192.0f) return "UV divisor other than 65536 or 8192";
+    if (s.uvDivisor != kWordUvDivisor64k && s.uvDivisor != kWordUvDivisor8k)
+        return "UV divisor other than 65536 or 8192";
     return std::nullopt;
 }
 
@@ -71,7 +72,7 @@ std::optional<std::string_view> unfitForParameterFile(const LayoutSettings& s) {
     if (s.faceGap != 0) return "a parameter file holds no face gap";
     if (s.faceVertexCount != 3) return "a parameter file holds no quads";
     if (s.relFI) return "a parameter file holds no RelFI";
-    if (s.uvDivisor != 65536.0f) return "a parameter file holds no w/8k";
+    if (s.uvDivisor != kWordUvDivisor64k) return "a parameter file holds no w/8k";
     if (s.uvGap) return "a parameter file holds no UV gap";
     if (!s.signedShorts) return "a parameter file holds no unsigned shorts";
     return std::nullopt;

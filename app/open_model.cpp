@@ -23,7 +23,7 @@ bool openModelFile(Context& ctx) {
         platform::changeDirectory(platform::folderOf(ws.modelPath));
     }
     ws.modelPathStem = ws.modelPath;
-    if (containsVypExtension(ws.modelPath)) {
+    if (containsParameterFileExtension(ws.modelPath)) {
         w.showMessage(".VYP is not a model file!");
         return false;
     }
@@ -34,8 +34,8 @@ bool openModelFile(Context& ctx) {
     }
     ws.submeshCounter = 0;
     ws.parameterFileCounter = 0;
-    for (int menuId : {cmd::kSubmeshExport, cmd::kChainExport, cmd::kGltfExport, cmd::kGltfChainExport, cmd::kSaveVyp,
-                       cmd::kFindLayouts, cmd::kCheckLayout})
+    for (int menuId : {cmd::kSubmeshExport, cmd::kChainExport, cmd::kGltfExport, cmd::kGltfChainExport,
+                       cmd::kSaveParameterFile, cmd::kFindLayouts, cmd::kCheckLayout})
         w.setEnabled(menuId, true);
     for (int id : {cmd::kGo1, cmd::kGo2, cmd::kGo3, cmd::kVbSeq, cmd::kTable}) w.setEnabled(id, true);
     if (!ws.viewerMissing)

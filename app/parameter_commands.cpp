@@ -4,6 +4,7 @@
 #include "app/window_reports.h"
 #include "params/parameter_file.h"
 #include "platform/files.h"
+#include "vertices/record_layout.h"
 
 namespace nimbrel {
 
@@ -22,7 +23,7 @@ void showLoadedSettings(Context& ctx) {
     }
     w.setText(cmd::kStrips, toggleCaption(ws, cmd::kStrips));
     w.setEnabled(cmd::kRelFI, !ws.stripMode);
-    if (static_cast<int>(ws.vertexFormat) > 2) w.setEnabled(cmd::kUvDivisor, true);
+    if (hasWordUvs(ws.vertexFormat)) w.setEnabled(cmd::kUvDivisor, true);
     w.setText(cmd::kRestartMarker, toggleCaption(ws, cmd::kRestartMarker));
     if (!ws.batchMode) w.clearResults();
     if (!readStepTwoFields(ws, ctx.model, w, ws.vbMode)) return;
@@ -34,7 +35,7 @@ void showLoadedSettings(Context& ctx) {
 
 }  // namespace
 
-bool loadParameterSet(Context& ctx, const std::string& path) {
+bool loadParameterFile(Context& ctx, const std::string& path) {
     Workspace& ws = ctx.ws;
     ws.parameterFilePath = path;
     ws.loadedParameterFile.clear();
@@ -44,7 +45,7 @@ bool loadParameterSet(Context& ctx, const std::string& path) {
     return true;
 }
 
-bool runOpenVyp(Context& ctx) {
+bool runOpenParameterFile(Context& ctx) {
     Workspace& ws = ctx.ws;
     ws.loadedParameterFile.clear();
     if (!ws.batchMode) {
@@ -53,9 +54,11 @@ bool runOpenVyp(Context& ctx) {
         ws.parameterFilePath = chosen->string();
         platform::changeDirectory(platform::folderOf(ws.parameterFilePath));
     }
-    return loadParameterSet(ctx, std::string(ws.parameterFilePath));
+    return loadParameterFile(ctx, std::string(ws.parameterFilePath));
 }
 
-void runSaveVyp(Context& ctx) { saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode); }
+void runSaveParameterFile(Context& ctx) {
+    saveParameterFile(ctx.ws, ctx.model, ctx.window, ctx.ws.modelPathStem, ctx.ws.vbMode);
+}
 
 }  // namespace nimbrel

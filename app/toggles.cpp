@@ -46,7 +46,7 @@ std::string_view toggleCaption(const Workspace& ws, int id) {
     case cmd::kStrips: return ws.stripMode ? "Strip" : "noStr";
     case cmd::kRestartMarker: return ws.ffffSeparator ? "FFFF" : "std";
     case cmd::kPointCloud: return ws.ptCldMode == 1 ? "PtCld" : ws.ptCldMode == 2 ? "Fake" : "noPtC";
-    case cmd::kUvDivisor: return ws.uvDivisor == 8192.0f ? "w/8k" : "w/64k";
+    case cmd::kUvDivisor: return ws.uvDivisor == kWordUvDivisor8k ? "w/8k" : "w/64k";
     case cmd::kTable: return ws.tableLogMode ? "table" : "test";
     default: return {};
     }
@@ -87,7 +87,7 @@ bool runToggle(Context& ctx, int id) {
         w.setEnabled(field::kFaceIndexCnt, ws.ptCldMode == 0);
         return true;
     case cmd::kUvDivisor:
-        ws.uvDivisor = ws.uvDivisor == 65536.0f ? 8192.0f : 65536.0f;
+        ws.uvDivisor = ws.uvDivisor == kWordUvDivisor64k ? kWordUvDivisor8k : kWordUvDivisor64k;
         w.setText(id, toggleCaption(ws, id));
         return true;
     case cmd::kQuads:

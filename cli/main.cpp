@@ -132,9 +132,9 @@ int main(int argc, char** argv) {
             std::cerr << kUsage;
             return 2;
         }
-        std::vector<std::string> vyps(args.begin() + 1, args.end());
-        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(), vyps,
-                                        kind);
+        std::vector<std::string> parameterFiles(args.begin() + 1, args.end());
+        return nimbrel::exportSubmeshes(std::cout, nimbrel::ModelBuffer::process(), appDir, args.front(),
+                                        parameterFiles, kind);
     }
     if (verb == "check") {
         if (args.size() != 2) {

@@ -30,7 +30,7 @@ struct LayoutSettings {
     std::uint8_t uvBlockSize = kNoUvBlock;
     VertexFormat vertexFormat = VertexFormat::Float;
     bool bigEndian = false;
-    float uvDivisor = 65536.0f;  ///< 8192 with "w/8k"
+    float uvDivisor = kWordUvDivisor64k;
     bool uvGap = false;
     bool signedShorts = true;
 

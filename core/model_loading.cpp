@@ -76,7 +76,7 @@ std::string pathStem(const std::string& path) {
     return dot == std::string::npos ? path : path.substr(0, dot);
 }
 
-bool containsVypExtension(const std::string& path) {
+bool containsParameterFileExtension(const std::string& path) {
     return path.find(".VYP") != std::string::npos || path.find(".vyp") != std::string::npos;
 }
 

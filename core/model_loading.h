@@ -23,6 +23,6 @@ ModelLoad loadModelFile(ModelBuffer& model, const std::string& path);
 std::string pathStem(const std::string& path);
 
 /// True when path contains ".VYP" or ".vyp" (other case mixtures pass).
-bool containsVypExtension(const std::string& path);
+bool containsParameterFileExtension(const std::string& path);
 
 }  // namespace nimbrel

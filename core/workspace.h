@@ -10,6 +10,10 @@ namespace nimbrel {
 /// Number format of vertices and UVs: the format combobox's item index, in item order.
 enum class VertexFormat : std::uint8_t { Float = 0, HF_UV = 1, HF_all = 2, WordUV = 3, ShortAll = 4 };
 
+/// The divisors of word UV pairs: the default, and the one "w/8k" selects.
+inline constexpr float kWordUvDivisor64k = 65536.0f;
+inline constexpr float kWordUvDivisor8k = 8192.0f;
+
 /// UV pos of a record without a UV pair.
 inline constexpr std::uint8_t kNoUvInRecord = 99;
 /// UVB size when the UVs are not in a separate block.
@@ -53,7 +57,7 @@ struct Workspace {
     std::uint8_t uvBlockSize = kNoUvBlock;
     VertexFormat vertexFormat = VertexFormat::Float;
     bool bigEndian = false;
-    float uvDivisor = 65536.0f;
+    float uvDivisor = kWordUvDivisor64k;
     bool uvGap = false;
     bool signedShorts = true;
 
@@ -68,12 +72,9 @@ struct Workspace {
     std::uint32_t maxFaceIndex = 0;
     std::uint32_t maxFaceAddress = 0;
 
-    // Counters and marks for output names.
+    // Counters for output names.
     std::uint16_t submeshCounter = 0;
     std::uint16_t parameterFileCounter = 0;
-    bool bigCountMark = false;
-    bool suspectCountMark = false;
-    std::int32_t chainCount = 0;
 
     // Shell flags.
     bool batchMode = false;

@@ -53,7 +53,7 @@ def tiny_model():
     return bytes(m)
 
 
-VYP = {
+PARAMETER_FILES = {
     'list': '0x0 6\nVb1\n20 12\n0x10 4\n020000\n0x0 255\n\n',
     'strip': '0xB0 8\nVb1\n10 6\n0xC0 4\n021210\n0x0 255\n\n',
     'seq': '0xE8 6\nVb0\n0x90\n0x60 4\n040000\n0x90 255\n\n',
@@ -62,17 +62,17 @@ VYP = {
 
 def main():
     model = tiny_model()
-    vyp = {0: VYP['list'], 1: VYP['strip']}
+    chain = {0: PARAMETER_FILES['list'], 1: PARAMETER_FILES['strip']}
     box = [field(2, '0'), field(3, '6'), field(4, '20'), field(5, '12'), field(6, '10'), field(7, '4')]
     seeds = {
         'session': {
             'box_steps': session(model, *box, click(9), click(10), click(11), click(16), click(17),
                                  click(25), click(20)),
             'box_export': session(model, *box, send(9075), click(9073), answer('model_0.vyp'), click(9072)),
-            'vyp_load': session(model, write('model_1.vyp', vyp[1]), answer('model_1.vyp'),
+            'vyp_load': session(model, write('model_1.vyp', chain[1]), answer('model_1.vyp'),
                                 click(9074), click(9069), send(9075), answer('model_1.vyp'),
                                 send(9072), click(16), click(17)),
-            'file_list': session(model, write('model_0.vyp', vyp[0]), write('model_1.vyp', vyp[1]),
+            'file_list': session(model, write('model_0.vyp', chain[0]), write('model_1.vyp', chain[1]),
                                  write('CAD_ATSV_16_VYP.txt', '@model_0.vyp @model_1.vyp\n'), send(9999)),
             'fake_faces': session(model, *box, click(21), click(21), write('FIs.txt', 'f 1 2 3\n'), click(16),
                                   click(18), click(17), click(9073)),
@@ -89,8 +89,8 @@ def main():
                                  write('other m\u00f6.bin', ''), open_('other m\u00f6.bin'), open_('model_0.vyp'),
                                  open_('model.bin'), *box, folder('model_0.obj'), click(9073), send(9075)),
         },
-        'vyp': {'float_records': VYP['list'].encode(), 'strips': VYP['strip'].encode(),
-                'seq_mode': VYP['seq'].encode(),
+        'vyp': {'float_records': PARAMETER_FILES['list'].encode(), 'strips': PARAMETER_FILES['strip'].encode(),
+                'seq_mode': PARAMETER_FILES['seq'].encode(),
                 'negative_count': '0x10 -5\nVb1\n32 24\n0x10 -1\n020000\n'.encode(),
                 'save_shows_mixed_mode_hint': '0x0 6\nVb1\n20 25\r 90\n0 0400\n0x0 251\n'.encode()},
         'obj': {'mesh': b'# test\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1 2 3\nf 1/1 2/1 3/1\nf -1 -2 -3\n',

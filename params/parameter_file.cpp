@@ -127,9 +127,10 @@ std::string quoted(const Token& token) {
 }
 
 /// Reads the parameter file's tokens and writes each value into its field as it goes.
-class VypReader {
+class ParameterFileReader {
 public:
-    VypReader(FieldReport& report, const std::string& path, int fd) : report_(report), path_(path), tokens_(fd) {}
+    ParameterFileReader(FieldReport& report, const std::string& path, int fd)
+        : report_(report), path_(path), tokens_(fd) {}
 
     std::optional<Token> next() { return tokens_.next(); }
 
@@ -189,7 +190,7 @@ private:
 };
 
 bool loadTokens(Workspace& ws, FieldReport& report, const std::string& path, int fd) {
-    VypReader reader(report, path, fd);
+    ParameterFileReader reader(report, path, fd);
     if (!reader.hexInto(StepField::FaceIndexStart, "face index start") ||
         !reader.countInto(StepField::FaceIndexCnt, "face index count"))
         return false;
@@ -284,7 +285,7 @@ bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& pa
     }
     const bool vbModeBefore = ws.vbMode;
     if (loadTokens(ws, report, path, file.get())) return true;
-    // Step 2 is laid out anew only after a success; without this the member would
+    // Step 2 is laid out anew only after a success; without this vbMode would
     // contradict the VB/seq caption after a failure.
     ws.vbMode = vbModeBefore;
     return false;

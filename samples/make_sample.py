@@ -155,7 +155,7 @@ class Model:
         return start
 
 
-def vyp(face_start, face_count, vb, line3, vert_start, verts, code, uvb_start, uvb_size):
+def parameter_file(face_start, face_count, vb, line3, vert_start, verts, code, uvb_start, uvb_size):
     """The six lines and the empty line, as the tool saves them."""
     text = "0x%X %d\n" % (face_start, face_count)
     text += "Vb%d\n" % vb
@@ -172,7 +172,7 @@ def fmt(x):
 
 def build():
     m = Model()
-    vyps, expect = [], []
+    parameter_files, expect = [], []
 
     # 0: box, Float records: position, normal, uv at 24.
     pos, uv, nrm, tris = box(-4.0, 0.5, 0.25, 2.0, 1.0, 1.5)
@@ -180,7 +180,7 @@ def build():
     vs = m.block(rec)
     idx = [i for t in tris for i in t]
     fs = m.block(struct.pack("<%dH" % len(idx), *idx))
-    vyps.append(vyp(fs, len(idx), 1, "32 24\n", vs, len(pos), "020000", 0, 255))
+    parameter_files.append(parameter_file(fs, len(idx), 1, "32 24\n", vs, len(pos), "020000", 0, 255))
     lines = []
     for p, t in zip(pos, uv):
         lines.append("v %s %s %s\n" % tuple(fmt(f32(c)) for c in p))
@@ -200,7 +200,7 @@ def build():
             idx.append(0xFFFF)
         idx += s
     fs = m.block(struct.pack("<%dH" % len(idx), *idx))
-    vyps.append(vyp(fs, len(idx), 1, "12 8\n", vs, len(pos), "021210", 0, 255))
+    parameter_files.append(parameter_file(fs, len(idx), 1, "12 8\n", vs, len(pos), "021210", 0, 255))
     lines = []
     for p, t in zip(hp, hu):
         lines.append("v %s %s %s \n" % tuple(fmt(half_value(c)) for c in p))
@@ -216,7 +216,7 @@ def build():
     us = m.block(struct.pack("<%dH" % (2 * len(wu)), *[c for t in wu for c in t]))
     idx = [i for t in tris for i in t]
     fs = m.block(struct.pack("<%dI" % len(idx), *idx))
-    vyps.append(vyp(fs, len(idx), 0, "0x%X\n" % us, vs, len(pos), "040400", us, 255))
+    parameter_files.append(parameter_file(fs, len(idx), 0, "0x%X\n" % us, vs, len(pos), "040400", us, 255))
     lines = ["v %s %s %s\n" % tuple(fmt(c / 256.0) for c in p) for p in sp]
     lines += ["vt %s %s \n" % tuple(fmt(c / 65536.0) for c in t) for t in wu]
     expect.append((4, vs, len(pos), "".join(lines), fs, len(idx), list_faces(idx)))
@@ -228,7 +228,7 @@ def build():
     us = m.block(b"".join(struct.pack(">2fI", *t, 0) for t in uv))
     idx = [i for t in tris for i in t]
     fs = m.block(struct.pack(">%dH" % len(idx), *idx))
-    vyps.append(vyp(fs, len(idx), 1, "16 99\n", vs, len(pos), "120000", us, 12))
+    parameter_files.append(parameter_file(fs, len(idx), 1, "16 99\n", vs, len(pos), "120000", us, 12))
     lines = ["v %s %s %s\n" % tuple(fmt(f32(c)) for c in p) for p in pos]
     lines.append("# 0x%x\n" % (vs + 16 * len(pos)))
     lines.append("# 0x%x (UVBlockSize= %d)\n" % (us, 12))
@@ -237,7 +237,7 @@ def build():
 
     while len(m.data) % 16:
         m.data.append(0)
-    return bytes(m.data), vyps, expect
+    return bytes(m.data), parameter_files, expect
 
 
 def list_faces(idx):
@@ -266,7 +266,7 @@ def main():
     ap.add_argument("--vyp-folder", default="", help="folder of the .vyp files, as OBJ headers name it")
     args = ap.parse_args()
 
-    model, vyps, expect = build()
+    model, parameter_files, expect = build()
     if args.expected:
         os.makedirs(args.expected, exist_ok=True)
         for n, (fmt_id, vs, verts, body, fs, fcount, faces) in enumerate(expect):
@@ -282,7 +282,7 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     with open(os.path.join(args.out, STEM + ".bin"), "wb") as f:
         f.write(model)
-    for n, text in enumerate(vyps):
+    for n, text in enumerate(parameter_files):
         with open(os.path.join(args.out, "%s_%d.vyp" % (STEM, n)), "w", newline="\n") as f:
             f.write(text)
 

@@ -19,14 +19,14 @@ rm -rf "$out"
 mkdir -p "$out"
 cp "$model" "$out/"
 stem=$(basename "${model%.*}")
-vyps=$(ls "$sample_dir/${stem}"_*.vyp | sort -V)
+parameter_files=$(ls "$sample_dir/${stem}"_*.vyp | sort -V)
 echo "No display: exporting the sample chain of $(basename "$model") headless."
-"$bin/nimbrel-cli" export "$out/$(basename "$model")" $vyps
+"$bin/nimbrel-cli" export "$out/$(basename "$model")" $parameter_files
 echo
 echo "Wrote:"
 for f in "$out/${stem}"_*.obj; do
   printf '  %s (%s lines)\n' "$f" "$(wc -l < "$f")"
 done
-"$bin/nimbrel-cli" export --glb-chain "$out/$(basename "$model")" $vyps > /dev/null
+"$bin/nimbrel-cli" export --glb-chain "$out/$(basename "$model")" $parameter_files > /dev/null
 printf '  %s (the whole chain as binary glTF)\n' "$out/${stem}_chain.glb"
 echo "Open them in $bin/mesh_viewer, or in Blender with: blender --python tools/load_multi_obj.py -- $out/$stem"

@@ -59,14 +59,14 @@ UvPreview previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model,
                                   std::uint32_t count) {
     const VertexFormat format = ws.vertexFormat;
     if (positionSize(positionKind(format)) == 12 && ws.uvPos < 12) return {"UVpos must be >= 12 ", std::nullopt};
-    // The two six-byte members word their refusals differently; the blank is part of the text.
+    // HF_all and ShortAll word their refusals differently; the blank is part of the text.
     if (ws.uvPos < 6)
         return {format == VertexFormat::ShortAll ? "UVpos must be >= 6" : "UVpos must be >= 6 ", std::nullopt};
 
     RecordLayout layout = interleavedLayout(ws, true);
     layout.signedShorts = true;
-    const bool testsNorm = format != VertexFormat::ShortAll;
-    const bool judgesUv = format != VertexFormat::Float;
+    const bool testsNorm = layout.position != PositionKind::Short;
+    const bool judgesUv = layout.uv != UvPairKind::Float;
     const std::uint64_t stride = ws.fvfSize;
     const CheckedBytes bytes{model, ws.bigEndian};
     UvPreview found;

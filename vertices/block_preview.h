@@ -18,7 +18,7 @@ namespace nimbrel {
 
 /// go3: packed positions from start by ws.vertexFormat: floats (12 bytes; Float, HF_UV,
 /// WordUV), halves or signed shorts (6 bytes). Unit-length positions get " NORM". The
-/// little-endian float member closes with "next address: 0x" and start + count * 12.
+/// little-endian float positions close with "next address: 0x" and start + count * 12.
 void previewPackedBlock(const Workspace& ws, const ModelBuffer& model, LineSink& lines, std::uint32_t start,
                         std::uint32_t count);
 
@@ -34,7 +34,7 @@ struct UvPreview {
 /// is not 99, a "vt " line of its UV pair. " NORM" except for ShortAll; from the first
 /// doubtful u or v on every vt line gets " UV?" (not for Float, whose vt lines are never
 /// judged, but whose listing closes with "next address: 0x"). Refuses with "UVpos must be
-/// >= ..." when uvPos is below the member's smallest value.
+/// >= ..." when uvPos lies inside the position.
 UvPreview previewInterleavedBlock(const Workspace& ws, const ModelBuffer& model, LineSink& lines, std::uint32_t start,
                                   std::uint32_t count);
 

@@ -24,6 +24,8 @@ inline constexpr std::uint32_t pairSize(UvPairKind kind) { return kind == UvPair
 PositionKind positionKind(VertexFormat format);
 /// UV pair encoding of this format, in records and in separate UV blocks alike.
 UvPairKind uvPairKind(VertexFormat format);
+/// WordUV and ShortAll: the formats whose UV words the divisor toggle scales.
+inline bool hasWordUvs(VertexFormat format) { return uvPairKind(format) == UvPairKind::Word; }
 
 /// A u or v outside 0.0 to 1.0 (both ends inside) makes a UV doubtful; NaN is outside too.
 inline bool isOutsideUnitRange(float value) { return !(value >= 0.0f && value <= 1.0f); }
@@ -44,7 +46,7 @@ struct RecordLayout {
     std::uint32_t uvOffset = 0;
     /// Distance from u to v: 4 for floats; 2 for halves and words, 4 with uvGap.
     std::uint32_t vDelta = 4;
-    float uvDivisor = 65536.0f;
+    float uvDivisor = kWordUvDivisor64k;
 
     /// Bytes from the record's start to the end of the last byte it reads; may exceed the
     /// stride when a UV pair reaches into the next record.

@@ -26,14 +26,14 @@ struct AxisStats {
     }
 };
 
-/// What differs between the members, fixed once per call.
+/// What differs between the formats, fixed once per call.
 struct LineStyle {
     char positionLead;
     char uvLead;
     char uvTail;
     /// HF_UV, HF_all and WordUV leave a blank after the last coordinate.
     bool blankAfterPosition;
-    /// WordUV and ShortAll judge their words and mark doubtful UV lines.
+    /// Word pairs (WordUV, ShortAll) are judged and their doubtful UV lines marked.
     bool marksSuspectUv;
 };
 
@@ -109,7 +109,7 @@ std::string_view writeVertexLines(const Workspace& ws, const ModelBuffer& model,
     const LineStyle style{uvMapMode ? '#' : 'v', uvMapMode ? ' ' : 't', uvMapMode ? '0' : ' ',
                           format == VertexFormat::HF_UV || format == VertexFormat::HF_all ||
                               format == VertexFormat::WordUV,
-                          format == VertexFormat::WordUV || format == VertexFormat::ShortAll};
+                          layout.uv == UvPairKind::Word};
 
     std::uint64_t start = vertexStart;
     // A smallest index of 0 (no pass yet) must not move the start backwards by a wrapped amount.

@@ -133,7 +133,7 @@ TEST(Dispatcher, OpenEnablesStepsAndShowsTheFirstByte) {
     s.open("model.bin");
     EXPECT_TRUE(s.window.messages().empty());
     for (int id : {cmd::kGo1, cmd::kGo2, cmd::kGo3, cmd::kVbSeq, cmd::kTable, cmd::kMesh, cmd::kUVs, cmd::kPlus,
-                   cmd::kMinus, cmd::kSubmeshExport, cmd::kChainExport, cmd::kSaveVyp})
+                   cmd::kMinus, cmd::kSubmeshExport, cmd::kChainExport, cmd::kSaveParameterFile})
         EXPECT_TRUE(s.window.isEnabled(id)) << id;
     EXPECT_FALSE(s.window.isEnabled(cmd::kCF));
     EXPECT_EQ(s.window.labelText(Label::firstByteLabel), "0xab");

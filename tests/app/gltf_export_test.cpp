@@ -155,18 +155,19 @@ TEST(GltfExport, RefusesWhatItMustNotWriteAndKeepsUsersFiles) {
 TEST(GltfExport, ChainHoldsOneMeshPerLoadedParameterFileAsItsObj) {
     testing::TempDir tmp;
     const fs::path samples = fs::path(NIMBREL_SOURCE_DIR) / "samples";
-    std::vector<std::string> vyps;
+    std::vector<std::string> parameterFiles;
     for (int k = 0; k < 4; ++k) {
         const std::string name = "nimbrel_sample_" + std::to_string(k) + ".vyp";
         fs::copy_file(samples / name, name);
-        vyps.push_back(name);
+        parameterFiles.push_back(name);
     }
     fs::copy_file(samples / "nimbrel_sample.bin", "nimbrel_sample.bin");
     std::ostringstream out;
-    ASSERT_EQ(exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", vyps), 0) << out.str();
+    ASSERT_EQ(exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles), 0)
+        << out.str();
     // A parameter file that does not load is skipped, and the run says it failed.
     testing::writeFile("broken_0.vyp", "not a parameter file");
-    std::vector<std::string> withBroken = vyps;
+    std::vector<std::string> withBroken = parameterFiles;
     withBroken.insert(withBroken.begin() + 1, "broken_0.vyp");
     EXPECT_EQ(exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", withBroken, ExportKind::GlbChain),
               1);
@@ -183,7 +184,8 @@ TEST(GltfExport, ChainHoldsOneMeshPerLoadedParameterFileAsItsObj) {
     }
     testing::keepForValidator("nimbrel_sample_chain.glb");
     // A second run takes the next free name.
-    exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", vyps, ExportKind::GlbChain);
+    exportSubmeshes(out, ModelBuffer::process(), appDir(), "nimbrel_sample.bin", parameterFiles,
+                    ExportKind::GlbChain);
     EXPECT_TRUE(fs::exists("nimbrel_sample_chain_1.glb"));
 }
 

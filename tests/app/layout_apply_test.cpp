@@ -160,13 +160,13 @@ TEST(ApplyLayout, SavedParameterFilesGiveTheSameMesh) {
             continue;
         }
         ASSERT_TRUE(applyLayout(saver.ctx, c.settings));
-        saver.send(cmd::kSaveVyp);
-        const std::string vyp = "model_" + std::to_string(number++) + ".vyp";
+        saver.send(cmd::kSaveParameterFile);
+        const std::string parameterFile = "model_" + std::to_string(number++) + ".vyp";
         ASSERT_EQ(saver.ws.parameterFileCounter, number) << saver.window.messages().back();
         Session loader;
         loader.open("model.bin");
-        loader.window.queueAnswer(vyp);
-        loader.send(cmd::kOpenVyp);
+        loader.window.queueAnswer(parameterFile);
+        loader.send(cmd::kOpenParameterFile);
         ASSERT_FALSE(loader.ws.loadedParameterFile.empty()) << loader.window.messages().back();
         loader.click(cmd::kMesh);
         EXPECT_EQ(readFile("test.obj"), c.testObj);

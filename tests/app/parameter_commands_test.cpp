@@ -24,11 +24,11 @@ struct LoadSession : Session {
     }
     void load(const std::string& path) {
         window.queueAnswer(path);
-        send(cmd::kOpenVyp);
+        send(cmd::kOpenParameterFile);
     }
 };
 
-TEST(OpenVyp, LeavesVbModeCaptionsAndEnablesAsTheFileSays) {
+TEST(OpenParameterFile, LeavesVbModeCaptionsAndEnablesAsTheFileSays) {
     TempDir dir;
     writeFile("vb.vyp", "0x10 6\nVb1\n32 24\n0x20 5\n141311\n0x0 255\n\n");
     writeFile("seq.vyp", "0x10 6\nVb0\n0x800\n0x20 -5\n020000\n0x800 255\n\n");
@@ -70,27 +70,27 @@ TEST(OpenVyp, LeavesVbModeCaptionsAndEnablesAsTheFileSays) {
     // In a batch the note stays; a load that fails leaves no parameter file loaded.
     s.ws.batchMode = 1;
     s.ws.parameterFilePath = (dir.path() / "seq.vyp").string();
-    s.send(cmd::kOpenVyp);
+    s.send(cmd::kOpenParameterFile);
     EXPECT_EQ(s.window.lines(field::kResultsList), std::vector<std::string>{" cnt in VYP is negative!"});
     s.ws.parameterFilePath = (dir.path() / "missing.vyp").string();
-    s.send(cmd::kOpenVyp);
+    s.send(cmd::kOpenParameterFile);
     EXPECT_EQ(s.ws.loadedParameterFile, "");
     EXPECT_EQ(s.window.messages(), std::vector<std::string>{" The vyp file could not be opened!\n"});
 
     s.ws.batchMode = 0;
-    s.send(cmd::kOpenVyp);  // no answer queued: the dialog is cancelled
+    s.send(cmd::kOpenParameterFile);  // no answer queued: the dialog is cancelled
     EXPECT_EQ(s.ws.loadedParameterFile, "");
     EXPECT_EQ(s.window.messages().size(), 1u);
 }
 
-TEST(SaveVyp, WritesTheNextNumberFromTheFields) {
+TEST(SaveParameterFile, WritesTheNextNumberFromTheFields) {
     TempDir dir;
     LoadSession s;
     const std::pair<int, const char*> fields[] = {{2, "400"}, {3, "300"}, {32, "0"}, {4, "32"},  {5, "24"},
                                                   {30, "0"},  {31, "255"}, {6, "a00"}, {7, "100"}};
     for (auto [id, text] : fields) s.window.setText(id, text);
-    s.send(cmd::kSaveVyp);
-    s.send(cmd::kSaveVyp);
+    s.send(cmd::kSaveParameterFile);
+    s.send(cmd::kSaveParameterFile);
     EXPECT_EQ(readFile("m_0.vyp"), "0x400 300\nVb1\n32 24\n0xA00 100\n020000\n0x0 255\n\n");
     EXPECT_EQ(readFile("m_1.vyp"), readFile("m_0.vyp"));
     EXPECT_EQ(s.ws.parameterFileCounter, 2);

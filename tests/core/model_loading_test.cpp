@@ -120,9 +120,9 @@ TEST(ModelLoading, StemAndParameterFileTest) {
     EXPECT_EQ(pathStem("/data.old/model"), "/data");
     EXPECT_EQ(pathStem("/data/model.bin"), "/data/model");
     EXPECT_EQ(pathStem("model"), "model");
-    EXPECT_TRUE(containsVypExtension("mesh.vyp.bin"));
-    EXPECT_TRUE(containsVypExtension("MESH.VYP"));
-    EXPECT_FALSE(containsVypExtension("mesh.Vyp"));
+    EXPECT_TRUE(containsParameterFileExtension("mesh.vyp.bin"));
+    EXPECT_TRUE(containsParameterFileExtension("MESH.VYP"));
+    EXPECT_FALSE(containsParameterFileExtension("mesh.Vyp"));
 }
 
 }  // namespace

@@ -13,9 +13,9 @@ namespace nimbrel {
 namespace {
 
 using testing::RecordingWindow;
-using test::TestModel;
-using test::words;
-using test::writtenBy;
+using testing::TestModel;
+using testing::words;
+using testing::writtenBy;
 using Lines = std::vector<std::string>;
 
 // Runs one pass over a model of exactly these bytes.

@@ -39,7 +39,7 @@ TEST(FaceLine, EveryNumberUpToAMillionAndSamplesBeyond) {
 
 TEST(FaceLine, BlockHandsEveryLineToTheOutputInOrder) {
     std::string expected;
-    std::string written = test::writtenBy([&](TextOut& out) {
+    std::string written = testing::writtenBy([&](TextOut& out) {
         out.put("head\n");
         FaceBlock faces(&out);
         for (std::uint32_t i = 0; i < 5000; ++i) {

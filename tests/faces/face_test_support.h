@@ -13,7 +13,7 @@
 #include "core/text_out.h"
 #include "support/temp_dir.h"
 
-namespace nimbrel::test {
+namespace nimbrel::testing {
 
 /// Little- or big-endian bytes of 16-bit values, as a model stores them.
 inline std::vector<std::uint8_t> words(std::initializer_list<std::uint32_t> values, bool bigEndian = false) {
@@ -50,4 +50,4 @@ inline std::string writtenBy(const std::function<void(TextOut&)>& write) {
     return bytes;
 }
 
-}  // namespace nimbrel::test
+}  // namespace nimbrel::testing

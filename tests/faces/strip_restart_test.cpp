@@ -12,9 +12,9 @@ namespace nimbrel {
 namespace {
 
 using testing::RecordingWindow;
-using test::TestModel;
-using test::words;
-using test::writtenBy;
+using testing::TestModel;
+using testing::words;
+using testing::writtenBy;
 using Lines = std::vector<std::string>;
 using Triangles = std::vector<unsigned short>;
 

@@ -130,8 +130,8 @@ private slots:
         for (QAction* a : w.menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"&File", "&Misc", "&Help"}));
         QCOMPARE(w.menuAction(cmd::kChainExport)->text(), QStringLiteral("SaveAs &Mmesh"));
-        QVERIFY(!w.menuAction(cmd::kSaveVyp)->isEnabled());
-        QVERIFY(w.menuAction(cmd::kOpenVyp)->isEnabled());
+        QVERIFY(!w.menuAction(cmd::kSaveParameterFile)->isEnabled());
+        QVERIFY(w.menuAction(cmd::kOpenParameterFile)->isEnabled());
         QCOMPARE(w.menuAction(cmd::kExit)->text(), QStringLiteral("E&xit"));
 
         auto* combo = qobject_cast<QComboBox*>(w.control(cmd::kFormatCombo));

@@ -171,8 +171,8 @@ def vb_short_all(m, start, n, fvf, uvpos, divisor=65536.0):
     return text
 
 
-def submesh(vyp, fmt, vstart, n, vertex_text, fstart, fcount, face_text):
-    return ('# VYP parameter file: %s      (H_Float: %d)\n' % (vyp, fmt) +
+def submesh(parameter_file, fmt, vstart, n, vertex_text, fstart, fcount, face_text):
+    return ('# VYP parameter file: %s      (H_Float: %d)\n' % (parameter_file, fmt) +
             '# 0x%x: verts= %d\n' % (vstart, n) + vertex_text +
             '\n# 0x%x: faceIndices= %d, triangles= %d\n' % (fstart, fcount, fcount // 3) + face_text)
 

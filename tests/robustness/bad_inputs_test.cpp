@@ -293,13 +293,13 @@ TEST(FileList, ADeviceOrAPipeIsNoFileList) {
     EXPECT_EQ(testing::inChild(fileListThatIsNoFile), "");
 }
 
-TEST(VypFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
+TEST(ParameterFileFolder, AFolderNamedLikeAParameterFileIsReportedAndSkipped) {
     TempDir dir;
     testing::writeFile("model.bin", testing::quadModel());
-    const std::string vyp = "0x0 6\nVb1\n20 12\n0x10 4\n020000\n0x0 255\n\n";
-    testing::writeFile("model_0.vyp", vyp);
+    const std::string parameterFile = "0x0 6\nVb1\n20 12\n0x10 4\n020000\n0x0 255\n\n";
+    testing::writeFile("model_0.vyp", parameterFile);
     fs::create_directory("model_1.vyp");
-    testing::writeFile("model_2.vyp", vyp);
+    testing::writeFile("model_2.vyp", parameterFile);
 
     {
         SCOPED_TRACE("the loader itself");

@@ -53,7 +53,7 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     Session s;
     testing::openQuad(s, (folder / "model.bin").string());
     const std::string obj = (folder / "model_0.obj").string();
-    const std::string vyp = (folder / "model_0.vyp").string();
+    const std::string parameterFile = (folder / "model_0.vyp").string();
     s.click(9073);
     check(s.window.messages() == std::vector<std::string>{obj + " could not be written!\n(Is the disk full?)"},
           "export message: " + (s.window.messages().empty() ? std::string("none") : s.window.messages().back()));
@@ -61,9 +61,10 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     check(s.ws.submeshCounter == 0, "submesh number not given back");
     s.window.clearMessages();
     s.click(9075);
-    check(s.window.messages() == std::vector<std::string>{vyp + " could not be written!\n(Is the disk full?)"},
+    check(s.window.messages() ==
+              std::vector<std::string>{parameterFile + " could not be written!\n(Is the disk full?)"},
           "save message");
-    check(!fs::exists(vyp), "cut-off parameter file left");
+    check(!fs::exists(parameterFile), "cut-off parameter file left");
     check(s.ws.parameterFileCounter == 0, "parameter file number advanced");
     s.window.clearMessages();
     s.click(16);
@@ -78,7 +79,7 @@ std::string exportOnFillingDisk(const fs::path& folder) {
     s.click(9073);
     s.click(9075);
     check(s.window.messages().empty(), "exports after the disk was freed failed");
-    check(fs::file_size(obj) > 16 && fs::file_size(vyp) > 16, "numbers 0 not reused");
+    check(fs::file_size(obj) > 16 && fs::file_size(parameterFile) > 16, "numbers 0 not reused");
     return failures;
 }
 

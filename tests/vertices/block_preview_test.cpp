@@ -108,13 +108,13 @@ TEST(PreviewPackedBlock, NormMarksUnitLengthOnly) {
     }
 }
 
-TEST(PreviewPackedBlock, OtherMembers) {
+TEST(PreviewPackedBlock, BigEndianFloatsAndSixBytePositions) {
     Preview p;
     BlockBytes be(true);
     be.f32(0).f32(0).f32(1).f32(2).f32(3).f32(4);
     be.loadInto(p.model);
     p.ws.bigEndian = 1;
-    // The big-endian member ends after its tail.
+    // Big-endian floats end after their tail, without a next address.
     Lines out = p.packed(0, 3);
     ASSERT_EQ(out.size(), 14u);
     EXPECT_EQ(out[0], "0.0 0.0 1.000000  NORM");
@@ -227,7 +227,7 @@ TEST(PreviewInterleavedBlock, WordUvAgainstPackedWordBlock) {
     EXPECT_EQ(out.size(), 14u);
 }
 
-TEST(PreviewInterleavedBlock, FloatAndShortAllMembers) {
+TEST(PreviewInterleavedBlock, FloatAndShortAllFormats) {
     Preview p;
     p.ws.vertexFormat = VertexFormat::Float;
     p.ws.fvfSize = 20;

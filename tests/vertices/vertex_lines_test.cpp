@@ -43,7 +43,7 @@ void loadFloatRecords(Writer& w) {
     b.loadInto(w.model);
 }
 
-TEST(WriteVertexLines, FloatMemberInItsThreeUses) {
+TEST(WriteVertexLines, FloatFormatInItsThreeUses) {
     Writer w;
     loadFloatRecords(w);
     EXPECT_EQ(w.vertexLines(0x10, 2, false, false),
@@ -80,7 +80,7 @@ TEST(WriteVertexLines, UvPos99WritesPositionsOnly) {
               "# 0x38\n");
 }
 
-TEST(WriteVertexLines, UvPosBelowMemberMinimumWritesNothing) {
+TEST(WriteVertexLines, UvPosInsideThePositionWritesNothing) {
     struct Row {
         VertexFormat format;
         std::uint8_t uvPos;
@@ -104,7 +104,7 @@ TEST(WriteVertexLines, UvPosBelowMemberMinimumWritesNothing) {
         ASSERT_EQ(w.panel.messages.size(), 1u);
         EXPECT_EQ(w.panel.messages[0], row.message);
     }
-    // The six-byte members take a UV pair right after their position.
+    // Six-byte positions (HF_all, ShortAll) take a UV pair right after them.
     Writer w;
     loadFloatRecords(w);
     w.ws.vertexFormat = VertexFormat::HF_all;
@@ -113,7 +113,7 @@ TEST(WriteVertexLines, UvPosBelowMemberMinimumWritesNothing) {
     EXPECT_TRUE(w.panel.messages.empty());
 }
 
-TEST(WriteVertexLines, HalfUvMembersWithAndWithoutGap) {
+TEST(WriteVertexLines, HalfUvPairsWithAndWithoutGap) {
     Writer w;
     w.ws.vertexFormat = VertexFormat::HF_UV;
     w.ws.fvfSize = 20;
@@ -131,7 +131,7 @@ TEST(WriteVertexLines, HalfUvMembersWithAndWithoutGap) {
               "v 1.000000 2.000000 3.000000 \n"
               "vt 0.500000 0.250000  \n"
               "# 0x14\n");
-    // Doubtful halves are not marked by the half members.
+    // The OBJ lines never mark doubtful half pairs.
     w.ws.uvGap = 0;
     BlockBytes far;
     far.f32(1).f32(2).f32(3).u16(0x4000).u16(0xC000).padTo(20);
@@ -153,7 +153,7 @@ void loadHalfRecords(Writer& w) {
     b.loadInto(w.model);
 }
 
-TEST(WriteVertexLines, HalfAllMemberAndItsRelFIShift) {
+TEST(WriteVertexLines, HfAllAndItsRelFIShift) {
     Writer w;
     loadHalfRecords(w);
     EXPECT_EQ(w.vertexLines(0, 1, true, false),
@@ -172,7 +172,7 @@ TEST(WriteVertexLines, HalfAllMemberAndItsRelFIShift) {
     EXPECT_EQ(w.vertexLines(0, 1, false, false),
               "v 1.000000 -2.000000 0.333252 \n"
               "# 0xa\n");
-    // Other members never shift.
+    // Other formats never shift.
     w.ws.minFaceIndex = 4;
     w.ws.vertexFormat = VertexFormat::ShortAll;
     EXPECT_EQ(w.vertexLines(0, 1, false, false).substr(0, 2), "v ");
@@ -320,7 +320,7 @@ TEST(WriteVertexLines, UvPairReachingIntoNextRecordIsReadThere) {
               "# 0x20\n");
 }
 
-TEST(WritePackedVertexLines, ThreeMembers) {
+TEST(WritePackedVertexLines, ThreePositionKinds) {
     Writer w;
     BlockBytes b;
     b.f32(1.5f).f32(-2).f32(0).f32(4).f32(5).f32(6);

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-namespace nimbrel::test {
+namespace nimbrel::testing {
 namespace {
 
 // Background and surface colours of the renderer, as 8-bit values: 0.16 0.18 0.22 and
@@ -66,7 +66,7 @@ TEST_F(Render, CubeFromTheDefaultDirectionShowsThreeLitFaces) {
     // around the centre. Everything past it is background.
     for (QPoint p : {QPoint(2, 2), QPoint(797, 2), QPoint(2, 597), QPoint(797, 597), QPoint(400, 8),
                      QPoint(400, 592), QPoint(100, 300), QPoint(700, 300)}) {
-        SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
+        SCOPED_TRACE(::testing::Message() << p.x() << "," << p.y());
         EXPECT_TRUE(near(image.pixelColor(p), kBackground, 2)) << image.pixelColor(p).name().toStdString();
     }
     // Seen from front-right-above (yaw −30°, pitch 20°) the eye-space normals' z components
@@ -80,7 +80,7 @@ TEST_F(Render, CubeFromTheDefaultDirectionShowsThreeLitFaces) {
     };
     for (const Probe& probe : {Probe{QPoint(340, 330), 0.814}, Probe{QPoint(540, 330), 0.470},
                                Probe{QPoint(400, 150), 0.342}}) {
-        SCOPED_TRACE(testing::Message() << probe.at.x() << "," << probe.at.y());
+        SCOPED_TRACE(::testing::Message() << probe.at.x() << "," << probe.at.y());
         EXPECT_TRUE(near(image.pixelColor(probe.at), litSurface(probe.facing), 3))
             << image.pixelColor(probe.at).name().toStdString() << " expected "
             << litSurface(probe.facing).name().toStdString();
@@ -99,12 +99,12 @@ TEST_F(Render, FlatLayoutIsSeenStraightOn) {
     // spans 189.8 pixels: x 210..590, y 110..490, lit head-on.
     for (QPoint p : {QPoint(220, 300), QPoint(580, 300), QPoint(400, 120), QPoint(400, 480),
                      QPoint(215, 115), QPoint(585, 485)}) {
-        SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
+        SCOPED_TRACE(::testing::Message() << p.x() << "," << p.y());
         EXPECT_TRUE(near(image.pixelColor(p), litSurface(1.0), 3)) << image.pixelColor(p).name().toStdString();
     }
     for (QPoint p : {QPoint(200, 300), QPoint(600, 300), QPoint(400, 100), QPoint(400, 500),
                      QPoint(205, 105)}) {
-        SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
+        SCOPED_TRACE(::testing::Message() << p.x() << "," << p.y());
         EXPECT_TRUE(near(image.pixelColor(p), kBackground, 2)) << image.pixelColor(p).name().toStdString();
     }
 }
@@ -146,4 +146,4 @@ TEST_F(Render, RefusesWhatItCannotShow) {
 }
 
 } // namespace
-} // namespace nimbrel::test
+} // namespace nimbrel::testing

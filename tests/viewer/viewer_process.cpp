@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -14,15 +12,8 @@
 
 extern char** environ;
 
-namespace nimbrel::test {
+namespace nimbrel::testing {
 namespace {
-
-std::string readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> childEnvironment(const std::vector<std::string>& changes) {
     std::vector<std::string> result;
@@ -92,8 +83,8 @@ ViewerRun ViewerProcess::wait(int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     pid_ = -1;
-    run.out = readAll(outPath_);
-    run.err = readAll(errPath_);
+    run.out = readFile(outPath_);
+    run.err = readFile(errPath_);
     return run;
 }
 
@@ -113,9 +104,4 @@ std::filesystem::path makeTestFolder(const std::string& name) {
     return folder;
 }
 
-void writeFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-} // namespace nimbrel::test
+} // namespace nimbrel::testing

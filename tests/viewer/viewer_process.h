@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace nimbrel::test {
+#include "support/temp_dir.h"
+
+namespace nimbrel::testing {
 
 /// What a finished mesh_viewer run left.
 struct ViewerRun {
@@ -38,6 +40,4 @@ ViewerRun runViewer(const std::vector<std::string>& args,
 /// A fresh folder for one test, also used as the viewers' XDG_RUNTIME_DIR.
 std::filesystem::path makeTestFolder(const std::string& name);
 
-void writeFile(const std::filesystem::path& path, const std::string& text);
-
-} // namespace nimbrel::test
+} // namespace nimbrel::testing

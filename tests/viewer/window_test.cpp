@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-namespace nimbrel::test {
+namespace nimbrel::testing {
 namespace {
 
 // Asks the window for its status until it starts with expected or 10 s have passed.
@@ -96,4 +96,4 @@ TEST(Window, StaleSocketOfADeadViewerIsTakenOver) {
 }
 
 } // namespace
-} // namespace nimbrel::test
+} // namespace nimbrel::testing
