@@ -164,6 +164,31 @@ std::vector<Hypothesis> hypothesesFor(const Stream& s, bool hasMarkers) {
     return list;
 }
 
+// Whether the fourth value of each group of four is a flags word rather than a corner
+// (3DS writes one after every triangle): it stays far below what the corners name, or
+// never changes.
+bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t end, const Hypothesis& h) {
+    const std::uint64_t start = begin + h.phase;
+    if (start >= end) return false;
+    const std::uint64_t faces = std::min<std::uint64_t>((end - start) / 4, kSampleFaces);
+    if (faces < 4) return false;
+    std::vector<std::uint32_t> corners, fourths;
+    for (std::uint64_t f = 0; f < faces; ++f) {
+        for (unsigned k = 0; k < 3; ++k) corners.push_back(s.at(start + 4 * f + k));
+        fourths.push_back(s.at(start + 4 * f + 3));
+    }
+    const auto distinct = [](std::vector<std::uint32_t>& v) {
+        std::sort(v.begin(), v.end());
+        return static_cast<std::size_t>(std::unique(v.begin(), v.end()) - v.begin());
+    };
+    const std::size_t cornerValues = distinct(corners);
+    const std::size_t fourthValues = distinct(fourths);
+    // Edge bits take a handful of values where the corners take many; a small mesh's
+    // corners are few too, so its flags also stay below what the corners name.
+    return fourthValues == 1 || std::uint64_t{fourths[fourthValues - 1]} * 4 < corners[cornerValues - 1] ||
+           (fourthValues <= 8 && 3 * fourthValues < cornerValues);
+}
+
 // A quarter above the 98th percentile of the corners: the ends of a block name vertices
 // up to its largest, the bytes after it far more.
 std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles) {
@@ -251,14 +276,20 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
     for (const Hypothesis& h : hypothesesFor(s, hasMarkers)) {
         std::uint64_t count = 0;
         bool valid = false;
+        if (h.faceVertexCount == 4 && fourthLooksLikeFlags(s, begin, end, h)) continue;
         buildTriangles(s, begin, end, h, kSampleFaces, triangles, count, valid);
         if (!valid || triangles.size() < minTriangles) continue;
         CandidateMeasures m;
         measureIndices(triangles, m);
-        if (m.indexScore > bestScore + kSimplerPreference) {
+        // Faces followed by a flags word say so themselves; no other reading of those
+        // values shows a column like that.
+        const bool flagged = h.topology == IndexTopology::List && h.faceVertexCount == 3 && h.gapElements == 1 &&
+                             m.indexScore >= kMinIndexScore && fourthLooksLikeFlags(s, begin, end, h);
+        if (flagged || m.indexScore > bestScore + kSimplerPreference) {
             bestScore = m.indexScore;
             best = h;
         }
+        if (flagged) break;
         // Scores stop at 1: no later, less simple reading can win by the margin.
         if (bestScore + kSimplerPreference >= 1) break;
     }

@@ -388,6 +388,40 @@ TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
     EXPECT_EQ(bestLayoutAt(file, indices, vertices).fvfSize, 12);
 }
 
+// A box of six separate faces, as 3DS writes it: each triangle's corners and then a flags
+// word of edge bits, which read as a fourth corner would make quads.
+TEST(LayoutFinder, ReadsAFlagsWordAfterEachTriangleAsAFaceGap) {
+    Mesh box;
+    for (int axis = 0; axis < 3; ++axis)
+        for (float side : {-1.0f, 1.0f}) {
+            const auto first = static_cast<std::uint32_t>(box.positions.size());
+            for (float u : {-1.0f, 1.0f})
+                for (float v : {-1.0f, 1.0f}) {
+                    std::array<float, 3> p{};
+                    p[axis] = side * 2.5f;
+                    p[(axis + 1) % 3] = u * 2.5f;
+                    p[(axis + 2) % 3] = v * 2.5f;
+                    box.positions.push_back(p);
+                }
+            box.triangles.push_back({first, first + 1, first + 3});
+            box.triangles.push_back({first, first + 3, first + 2});
+        }
+    std::mt19937 rng(29);
+    Bytes file;
+    junk(file, 64, rng);
+    const std::uint32_t vertices = putPositions(file, box);
+    junk(file, 30, rng);
+    const auto indices = static_cast<std::uint32_t>(file.size());
+    for (std::size_t f = 0; f < box.triangles.size(); ++f) {
+        for (std::uint32_t v : box.triangles[f]) put(file, v, 2, false);
+        put(file, f % 2 == 0 ? 3 : 6, 2, false);
+    }
+    junk(file, 40, rng);
+    const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+    EXPECT_EQ(s.faceGap, 2);
+    EXPECT_EQ(s.faceVertexCount, 3);
+}
+
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
     std::mt19937 rng(11);
     std::vector<std::pair<std::string, Bytes>> files;
