@@ -15,6 +15,7 @@ import argparse
 import collections
 import json
 import os
+import struct
 import subprocess
 import sys
 
@@ -90,6 +91,63 @@ def ply_layout(path):
     faces_at = end + counts["vertex"] * record
     return [layout(ib(faces_at + 1, counts["face"] * 3, 4, "list", 1 + face_extra),
                    vb(end, counts["vertex"], record), None, "big" if big else "little")]
+
+
+# engine.bin holds 34 Word lists back to back from 0x147348, these many values each; the
+# vertex data before them is, part by part, the normals and then the positions, from 0.
+ENGINE_COUNTS = [8250, 5034, 936, 1845, 6489, 9267, 4839, 123, 123, 4842, 987, 2145, 1566, 1359, 1032, 288, 1266,
+                 5787, 8964, 10167, 10125, 21150, 1359, 684, 5889, 20607, 573, 32934, 33420, 17691, 3903, 960,
+                 423, 2163]
+
+
+def engine_layouts(path):
+    """The 34 parts of engine.bin; the normals and positions the counts name must end
+    exactly where the first list begins, which checks every count."""
+    data = open(path, "rb").read()
+    offset, vertex, layouts = 0x147348, 0, []
+    for count in ENGINE_COUNTS:
+        used = max(struct.unpack_from("<%dH" % count, data, offset)) + 1
+        layouts.append(layout(ib(offset, count), vb(vertex + 12 * used, used, 12)))
+        offset += 2 * count
+        vertex += 24 * used
+    if vertex != 0x147348:
+        raise SystemExit("%s: the parts' vertex data does not end at the first list" % path)
+    return layouts
+
+
+def chunks3ds(data, begin, end):
+    while begin + 6 <= end:
+        cid, length = struct.unpack_from("<HI", data, begin)
+        if length < 6:
+            return
+        yield cid, begin + 6, min(end, begin + length)
+        begin += length
+
+
+def boxes_layouts(path):
+    """Each object of a 3DS file: Word faces with a flags word after each (0x4120), seq
+    float positions (0x4110) and a packed float UV block (0x4140), each after its count."""
+    data = open(path, "rb").read()
+    layouts = []
+
+    def objects(begin, end):
+        for cid, body, stop in chunks3ds(data, begin, end):
+            if cid in (0x4D4D, 0x3D3D):
+                objects(body, stop)
+            elif cid == 0x4000:
+                parts = {}
+                name_end = data.index(b"\0", body) + 1
+                for mesh_id, mesh_body, mesh_stop in chunks3ds(data, name_end, stop):
+                    if mesh_id == 0x4100:
+                        for part, part_body, _ in chunks3ds(data, mesh_body, mesh_stop):
+                            parts[part] = (part_body + 2, struct.unpack_from("<H", data, part_body)[0])
+                if 0x4110 in parts and 0x4120 in parts:
+                    (faces_at, faces), (vertices_at, vertices) = parts[0x4120], parts[0x4110]
+                    uv = sep(parts[0x4140][0], 8) if 0x4140 in parts else None
+                    layouts.append(layout(ib(faces_at, 3 * faces, 2, "list", 2), vb(vertices_at, vertices, 12), uv))
+
+    objects(0, len(data))
+    return layouts
 
 
 INDEX_KEYS = ("offset", "count", "index_size", "topology", "face_gap")
@@ -199,6 +257,9 @@ def main():
         for name in sorted(os.listdir(args.realdata)):
             if name.endswith(".ply"):
                 REALDATA[name] = ply_layout(os.path.join(args.realdata, name))
+        for name, derive in (("engine.bin", engine_layouts), ("boxes.3ds", boxes_layouts)):
+            if os.path.exists(os.path.join(args.realdata, name)):
+                REALDATA[name] = derive(os.path.join(args.realdata, name))
         files = [(os.path.join(args.realdata, n), t) for n, t in sorted(REALDATA.items())
                  if os.path.exists(os.path.join(args.realdata, n))]
         names = {id(o): n for n, t in REALDATA.items() for m in t for o in (m if isinstance(m, list) else [m])}
