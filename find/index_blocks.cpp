@@ -167,8 +167,8 @@ std::vector<Hypothesis> hypothesesFor(const Stream& s, bool hasMarkers) {
 // Whether the fourth value of each group of four is a flags word rather than a corner
 // (3DS writes one after every triangle): it stays far below what the corners name, or
 // never changes.
-bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t end, const Hypothesis& h) {
-    const std::uint64_t start = begin + h.phase;
+bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uint64_t phase) {
+    const std::uint64_t start = begin + phase;
     if (start >= end) return false;
     const std::uint64_t faces = std::min<std::uint64_t>((end - start) / 4, kSampleFaces);
     if (faces < 4) return false;
@@ -273,18 +273,26 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
     std::vector<std::array<std::uint32_t, 3>> triangles;
     double bestScore = -1;
     Hypothesis best{};
+    // Groups of four at a phase are read as quads and as triangles with a gap of one value:
+    // whether their fourth is a flags word is worked out once for both.
+    std::array<std::int8_t, 4> flagsAfter{-1, -1, -1, -1};
+    const auto fourthIsFlagsAt = [&](std::uint8_t phase) {
+        if (flagsAfter[phase] < 0) flagsAfter[phase] = fourthLooksLikeFlags(s, begin, end, phase);
+        return flagsAfter[phase] == 1;
+    };
     for (const Hypothesis& h : hypothesesFor(s, hasMarkers)) {
         std::uint64_t count = 0;
         bool valid = false;
-        if (h.faceVertexCount == 4 && fourthLooksLikeFlags(s, begin, end, h)) continue;
+        const bool fourthIsFlags =
+            h.topology == IndexTopology::List && h.faceVertexCount + h.gapElements == 4 && fourthIsFlagsAt(h.phase);
+        if (fourthIsFlags && h.faceVertexCount == 4) continue;
         buildTriangles(s, begin, end, h, kSampleFaces, triangles, count, valid);
         if (!valid || triangles.size() < minTriangles) continue;
         CandidateMeasures m;
         measureIndices(triangles, m);
         // Faces followed by a flags word say so themselves; no other reading of those
         // values shows a column like that.
-        const bool flagged = h.topology == IndexTopology::List && h.faceVertexCount == 3 && h.gapElements == 1 &&
-                             m.indexScore >= kMinIndexScore && fourthLooksLikeFlags(s, begin, end, h);
+        const bool flagged = fourthIsFlags && m.indexScore >= kMinIndexScore;
         if (flagged || m.indexScore > bestScore + kSimplerPreference) {
             bestScore = m.indexScore;
             best = h;

@@ -67,16 +67,10 @@ bool plausibleFloatBits(std::uint32_t bits) {
     return exponent >= 127 - 30 && exponent <= 127 + 20;  // about 1e-9 to 1e6
 }
 
-// Coordinates may hold rounding noise near zero (1e-15 where a tool meant 0), so a
-// record is judged more leniently than the region scan judges words.
-bool plausibleCoordinateBits(std::uint32_t bits) {
-    if ((bits & 0x7FFFFFFF) == 0) return true;
-    const std::uint32_t exponent = bits >> 23 & 0xFF;
-    return exponent >= 127 - 64 && exponent <= 127 + 20;
-}
-
-// How a decoded position reads: CAD tools leave results like 1e-33 where they meant 0, a
-// few per mesh, so such a coordinate marks the position near zero rather than wrong.
+// How a decoded position reads. Coordinates may hold rounding noise near zero (1e-15, or
+// 1e-33 where a CAD tool meant 0), so a record is judged more leniently than the region
+// scan judges words, and the tiniest values, a few per mesh, mark it near zero rather
+// than wrong. Subnormals are what small integers (a count, an offset) read as.
 enum class Reading : std::uint8_t { Sane, NearZero, Wrong };
 
 Reading readingOf(const Vec3& p, PositionKind kind) {
@@ -85,32 +79,13 @@ Reading readingOf(const Vec3& p, PositionKind kind) {
     Reading reading = Reading::Sane;
     for (float c : {p.x, p.y, p.z}) {
         const std::uint32_t bits = std::bit_cast<std::uint32_t>(c);
-        if (plausibleCoordinateBits(bits)) continue;
-        // Subnormals are what small integers (a count, an offset) read as, not rounding.
         const std::uint32_t exponent = bits >> 23 & 0xFF;
-        if (exponent == 0 || exponent >= 127 - 64) return Reading::Wrong;
+        if ((bits & 0x7FFFFFFF) == 0 || (exponent >= 127 - 64 && exponent <= 127 + 20)) continue;
+        if (exponent == 0 || exponent > 127 + 20) return Reading::Wrong;
         reading = Reading::NearZero;
     }
     return reading;
 }
-
-// Counts the distinct positions read near zero and tells whether the reading is still
-// plausible: nothing wrong, and near-zero ones no more than CAD noise makes. Words of
-// random bytes read that small a quarter of the time.
-class PlausibleCount {
-public:
-    explicit PlausibleCount(std::size_t checks) : allowed_(std::max<std::size_t>(1, checks / 16)) {}
-
-    bool take(const Vec3& p, PositionKind kind) {
-        const Reading r = readingOf(p, kind);
-        if (r == Reading::NearZero) ++nearZero_;
-        return r != Reading::Wrong && nearZero_ <= allowed_;
-    }
-
-private:
-    std::size_t allowed_;
-    std::size_t nearZero_ = 0;
-};
 
 std::array<float, 3> arr(const Vec3& p) { return {p.x, p.y, p.z}; }
 
@@ -448,10 +423,15 @@ private:
         // The extent between the 10th and 90th percentile of each axis: a sample half of
         // which lies in another block must not pass for a tight mesh.
         for (auto& axis : quickAxes_) axis.clear();
-        PlausibleCount plausible(sampleIds_.size());
+        // Near zero no more than CAD noise makes: words of random bytes read that small a
+        // quarter of the time.
+        const std::size_t nearZeroAllowed = std::max<std::size_t>(1, sampleIds_.size() / 16);
+        std::size_t nearZero = 0;
         for (std::uint32_t id : sampleIds_) {
             const Vec3 p = positionOf(kind, stride, first, id);
-            if (!plausible.take(p, kind)) return INFINITY;
+            const Reading reading = readingOf(p, kind);
+            if (reading == Reading::Wrong || (reading == Reading::NearZero && ++nearZero > nearZeroAllowed))
+                return INFINITY;
             const auto a = arr(p);
             for (int k = 0; k < 3; ++k) {
                 if (!(std::fabs(a[k]) < 1e6f)) return INFINITY;
@@ -794,10 +774,9 @@ private:
         // The UVs may lie in a block of their own, packed or in records of another stream,
         // in one of the regions nearest the positions that can hold it.
         if (best.score < kUvAccept) {
-            const auto uvBytes = [&](UvPairKind kind, std::uint32_t stride) { return (used_ - 1) * stride + pairSize(kind); };
             std::vector<VertexRegion> regions;
             for (const VertexRegion& r : allRegions)
-                if (r.end - r.begin >= uvBytes(formats.front().kind, pairSize(formats.front().kind))) regions.push_back(r);
+                if (r.end - r.begin >= uvBlockBytes(formats.front().kind, pairSize(formats.front().kind))) regions.push_back(r);
             const auto away = [&](const VertexRegion& r) {
                 return r.end <= p.first ? p.first - r.end : r.begin > p.first ? r.begin - p.first : 0;
             };
@@ -811,7 +790,7 @@ private:
             if (everyStart && neighbours().size() >= kQuickPairs)
                 for (const Format& f : formats)
                     for (std::uint32_t stride : uvStrides(f.kind, kBesideUvStrides)) {
-                        const std::uint64_t bytes = uvBytes(f.kind, stride);
+                        const std::uint64_t bytes = uvBlockBytes(f.kind, stride);
                         // Every other byte: the UVs may be aligned to the file while the
                         // positions end at any even address.
                         for (const auto& [from, to] : {std::pair{p.first, p.first + recordBytes},
@@ -851,7 +830,7 @@ private:
                 std::size_t checks = 0;
                 for (const VertexRegion& r : regions) {
                     std::uint64_t st = r.begin + (p.first + 4 - r.begin % 4) % 4;
-                    for (; st + uvBytes(f.kind, pair) <= r.end && checks < kUvScanChecks; st += 4, ++checks) {
+                    for (; st + uvBlockBytes(f.kind, pair) <= r.end && checks < kUvScanChecks; st += 4, ++checks) {
                         if (!quickUvs(f.kind, f.divisor, st, pair)) continue;
                         trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
                         if (best.score >= kGoodEnough) break;
@@ -894,26 +873,34 @@ private:
         return after != indexBytes_.begin() && std::prev(after)->second > begin;
     }
 
+    // The pair of record id of a UV block at s, stride bytes apart.
+    auto uvBlockReader(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
+        return [this, kind, divisor, s, stride](std::uint64_t id) {
+            return uvPairAt(bytes_, s + id * stride, kind, pairSize(kind) / 2, divisor);
+        };
+    }
+    std::uint64_t uvBlockBytes(UvPairKind kind, std::uint32_t stride) const {
+        return (used_ - 1) * stride + pairSize(kind);
+    }
+
     // A block of UV pairs from s, stride bytes apart, one pair per record from the
     // smallest index on.
     void trySeparateUvs(const PositionChoice& p, VertexFormat format, UvPairKind kind, float divisor, std::uint64_t s,
                         std::uint32_t stride, UvChoice& best) const {
-        const std::uint32_t pair = pairSize(kind);
-        const std::uint64_t bytes = (used_ - 1) * stride + pair;
+        const std::uint64_t bytes = uvBlockBytes(kind, stride);
         if (s + bytes > model_.size()) return;
         if (s < p.first + used_ * p.stride && p.first < s + bytes) return;
         if (overlapsIndices(s, s + bytes) || insideNormals(s, s + bytes)) return;
-        const double score =
-            uvScoreOf(p, [&](std::uint64_t id) { return uvPairAt(bytes_, s + id * stride, kind, pair / 2, divisor); });
+        const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride));
         if (score > best.score + 0.02)
-            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pair ? 0 : stride, divisor, score};
+            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor, score};
     }
 
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
     bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
-        const std::uint32_t pair = pairSize(kind);
-        return quickUvs([&](std::uint64_t id) { return uvPairAt(bytes_, s + id * stride, kind, pair / 2, divisor); });
+        return quickUvs(uvBlockReader(kind, divisor, s, stride));
     }
+
 
     // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
     template <class Reader>

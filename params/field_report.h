@@ -42,9 +42,6 @@ struct FieldReport {
     };
     std::vector<Note> notes;
 
-    // A load or a step check leaves up to about ten notes; one allocation holds them.
-    FieldReport() { notes.reserve(12); }
-
     void setField(StepField field, std::string text) { notes.push_back({Kind::Field, field, std::move(text)}); }
     void addLine(std::string line) { notes.push_back({Kind::Line, StepField{}, std::move(line)}); }
     void showMessage(std::string text) { notes.push_back({Kind::Message, StepField{}, std::move(text)}); }

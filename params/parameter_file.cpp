@@ -283,6 +283,8 @@ bool loadParameterFile(Workspace& ws, FieldReport& report, const std::string& pa
         report.showMessage(" The vyp file could not be opened!\n");
         return false;
     }
+    // A load puts up to every step field and a message: one allocation holds them.
+    report.notes.reserve(report.notes.size() + kStepFieldCount + 2);
     const bool vbModeBefore = ws.vbMode;
     if (loadTokens(ws, report, path, file.get())) return true;
     // Step 2 is laid out anew only after a success; without this vbMode would
