@@ -18,6 +18,8 @@ constexpr double kMinScore = 0.3;
 constexpr std::size_t kAlternativesPerBlock = 3;
 // Index blocks at least this clear are taken for indices when UVs are sought.
 constexpr double kClearIndexScore = 0.6;
+// And positions this clear are taken for a mesh's, which no other mesh reads as UVs.
+constexpr double kClearPositions = 0.75;
 constexpr std::size_t kMaxBlocks = 4096;
 constexpr std::uint64_t kPartBytes = 1u << 20;
 constexpr auto kProgressInterval = std::chrono::milliseconds(20);
@@ -100,6 +102,9 @@ std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t 
     for (LayoutCandidate& c : all) {
         if (out.size() >= maxCandidates) break;
         if (c.score < kMinScore) break;
+        // A reading that lost its UVs may repeat one already kept.
+        if (std::any_of(out.begin(), out.end(), [&](const LayoutCandidate& o) { return o.settings == c.settings; }))
+            continue;
         const IndexKey key = keyOf(c.settings);
         const std::uint64_t begin = c.settings.faceIndexStart;
         const std::uint64_t end = indexEnd(c);
@@ -143,6 +148,33 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::
             joined.push_back(r);
     }
     return joined;
+}
+
+// A separate UV block found for one index block may be the positions of another mesh,
+// whose float pairs read as smooth UVs too. Where the best reading of a clear block puts
+// its positions there, the bytes are that mesh's, and the UVs are dropped; a misreading
+// of the same indices (another width or byte order) owns no bytes.
+void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> meshes;
+    std::vector<std::size_t> owner;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (found[i].found.empty() || blocks[i].measures.indexScore < kClearIndexScore) continue;
+        const LayoutCandidate& best = found[i].found.front();
+        if (best.measures.vertexScore < kClearPositions) continue;
+        meshes.push_back(best.positionBytes);
+        owner.push_back(i);
+    }
+    for (std::size_t i = 0; i < found.size(); ++i)
+        for (std::size_t k = 0; k < found[i].found.size(); ++k) {
+            const auto [begin, end] = found[i].found[k].uvBytes;
+            if (begin == end) continue;
+            for (std::size_t m = 0; m < meshes.size(); ++m)
+                if (owner[m] != i && !overlapOf(blocks[i].start, blocks[i].byteEnd(), blocks[owner[m]].start, blocks[owner[m]].byteEnd()) &&
+                    2 * overlapOf(begin, end, meshes[m].first, meshes[m].second) > end - begin) {
+                    found[i].found[k] = found[i].withoutUvBlock[k];
+                    break;
+                }
+        }
 }
 
 }  // namespace
@@ -234,13 +266,14 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     });
 
     const auto indexBytes = clearIndexBytes(blocks);
-    std::vector<std::vector<LayoutCandidate>> found(blocks.size());
+    std::vector<BlockLayouts> found(blocks.size());
     runParallel(blocks.size(), threads, options, 0.45, 0.55, [&](std::size_t i) {
         found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], indexBytes,
                                    kAlternativesPerBlock, options.cancel);
     });
+    dropUvsOfOtherMeshes(blocks, found);
     std::vector<LayoutCandidate> all;
-    for (auto& f : found) all.insert(all.end(), f.begin(), f.end());
+    for (auto& f : found) all.insert(all.end(), f.found.begin(), f.found.end());
     if (options.progress) options.progress(1.0);
     return rank(std::move(all), options.maxCandidates);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/layout_settings.h"
@@ -53,6 +54,10 @@ struct LayoutCandidate {
     std::array<float, 3> boxMax{};
     double score = 0;  ///< 0..1, comparable across the candidates of one file
     CandidateMeasures measures;
+    /// The bytes the used records' positions are read from, and those of a separate UV
+    /// block (empty where there is none), [first, second).
+    std::pair<std::uint64_t, std::uint64_t> positionBytes{};
+    std::pair<std::uint64_t, std::uint64_t> uvBytes{};
 };
 
 struct FindOptions {

@@ -56,15 +56,18 @@ constexpr double kFollowSlack = 0.02;
 constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that looks like UVs keeps
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
+constexpr double kBelowScale = 1e-7;       // of the diagonal: a coordinate this small is no mesh's own
 
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
 double norm3(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
 
+constexpr std::uint32_t kPlausibleExponents[2] = {127 - 30, 127 + 20};  // about 1e-9 to 1e6
+
 bool plausibleFloatBits(std::uint32_t bits) {
     if ((bits & 0x7FFFFFFF) == 0) return true;
     const std::uint32_t exponent = bits >> 23 & 0xFF;
-    return exponent >= 127 - 30 && exponent <= 127 + 20;  // about 1e-9 to 1e6
+    return exponent >= kPlausibleExponents[0] && exponent <= kPlausibleExponents[1];
 }
 
 // How a decoded position reads. Coordinates may hold rounding noise near zero (1e-15, or
@@ -182,7 +185,7 @@ public:
                 std::sort(starts.begin(), starts.end());
                 starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
                 judgeStarts(kind, stride, starts);
-                if (stopped()) return;
+                if (stopped() || goodEnough()) return;
             }
     }
 
@@ -346,30 +349,18 @@ public:
         }
     }
 
-    std::vector<LayoutCandidate> candidates(std::size_t keep, std::span<const VertexRegion> regions) {
-        std::vector<LayoutCandidate> out;
+    BlockLayouts candidates(std::size_t keep, std::span<const VertexRegion> regions) {
+        BlockLayouts out;
         for (const PositionChoice& p : choices_) {
-            if (out.size() >= keep) break;
+            if (out.found.size() >= keep) break;
             // Only the likeliest positions get the costly search start by start.
-            UvChoice uv = bestUv(p, regions, &p == &choices_.front());
+            const UvChoice uv = bestUv(p, regions, &p == &choices_.front());
             LayoutCandidate c;
-            if (!settingsFor(p, uv, c.settings)) continue;
-            c.topology = block_.topology;
-            c.uvLocation = uv.location;
-            c.triangles = block_.triangles.size();
-            c.measures = p.measures;
-            c.measures.uvScore = uv.score;
-            // The index part of the measures is the block's own.
-            c.measures.indexScore = block_.measures.indexScore;
-            c.measures.pairedEdgeShare = block_.measures.pairedEdgeShare;
-            c.measures.indexCoverage = block_.measures.indexCoverage;
-            fillBox(p, c);
-            const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
-            // Formats align their index blocks: of two readings of the same small values
-            // (one byte apart in the other byte order) the aligned one goes first.
-            const double aligned = block_.start % block_.indexSize == 0 ? 1.0 : 0.95;
-            c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv * aligned;
-            out.push_back(c);
+            if (!candidateFor(p, uv, c)) continue;
+            LayoutCandidate plain = c;
+            if (uv.location == UvLocation::SeparateBlock && !candidateFor(p, noUvs(p.kind), plain)) continue;
+            out.found.push_back(std::move(c));
+            out.withoutUvBlock.push_back(std::move(plain));
         }
         return out;
     }
@@ -542,6 +533,7 @@ private:
         choice.vertexScore = choice.measures.vertexScore;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
         if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
+        if (kind == PositionKind::Float && stride == 12) choice.vertexScore *= std::pow(kStrayEnd, coordinatesBeside(choice));
         choice.goesOn = blockGoesOn(choice);
         choice.vertexScore *= std::pow(kStrayEnd, std::popcount(static_cast<unsigned>(choice.goesOn)));
         // Positions read across a normal (the last coordinates and the normal's first)
@@ -553,11 +545,36 @@ private:
         return choice;
     }
 
-    // Whether the only positions read near zero are the first or the last: rounding noise
-    // lies among the vertices, a word from beside the block at its end.
+    // How many of the words right before and right after packed float positions read as a
+    // lone coordinate of the mesh's scale, with no float beyond it: a reading a word off
+    // leaves one of its block's own there (a grid whose rows follow each other reads
+    // nearly as well a word off), while other float data beside a block goes on.
+    int coordinatesBeside(const PositionChoice& c) const {
+        const double largest = c.measures.maxMagnitude;
+        const auto coordinate = [&](std::uint64_t at) {
+            const float v = std::bit_cast<float>(bytes_.u32(at));
+            return at + 4 <= model_.size() && std::isfinite(v) && v != 0 && std::fabs(v) >= kBelowScale * largest &&
+                   std::fabs(v) <= 2 * largest;
+        };
+        const auto afloat = [&](std::uint64_t at) {
+            const std::uint32_t bits = bytes_.u32(at);
+            return (bits & 0x7FFFFFFF) != 0 && plausibleFloatBits(bits);
+        };
+        const std::uint64_t after = c.first + used_ * c.stride;
+        const bool before = c.first >= 4 && coordinate(c.first - 4) && !(c.first >= 8 && afloat(c.first - 8));
+        return int{before} + int{coordinate(after) && !afloat(after + 4)};
+    }
+
+    // Whether the only positions read near zero, or with a coordinate far below the
+    // mesh's scale, are the first or the last: rounding noise lies among the vertices, a
+    // word from beside the block (an index read as a float) at its end.
     static bool onlyEndsNearZero(std::span<const std::array<float, 3>> points) {
+        const auto [lo, hi] = boxOf(points);
+        const double tiny = kBelowScale * norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
         const auto nearZero = [&](std::size_t i) {
-            return readingOf(Vec3{points[i][0], points[i][1], points[i][2]}, PositionKind::Float) == Reading::NearZero;
+            const auto& q = points[i];
+            if (readingOf(Vec3{q[0], q[1], q[2]}, PositionKind::Float) == Reading::NearZero) return true;
+            return std::any_of(q.begin(), q.end(), [&](float v) { return v != 0 && std::fabs(v) < tiny; });
         };
         if (points.size() < 3 || !(nearZero(0) || nearZero(points.size() - 1))) return false;
         for (std::size_t i = 1; i + 1 < points.size(); ++i)
@@ -588,7 +605,14 @@ private:
         const double near = kOnSurfaceEdges * c.measures.medianEdgeToDiagonal * diagonal;
         const auto inside = [&](std::uint64_t at) {
             if (at + positionSize(c.kind) > model_.size()) return false;
-            const auto q = arr(positionAt(bytes_, at, c.kind, true));
+            const Vec3 read = positionAt(bytes_, at, c.kind, true);
+            // Padding reads as the origin and small integers (the indices) as subnormals or
+            // values far below the mesh's scale: none of them is a vertex, however near one
+            // it falls.
+            if (readingOf(read, c.kind) == Reading::Wrong || (read.x == 0 && read.y == 0 && read.z == 0)) return false;
+            const auto q = arr(read);
+            for (float v : q)
+                if (v != 0 && std::fabs(v) < kBelowScale * diagonal) return false;
             for (int a = 0; a < 3; ++a)
                 if (!(q[a] >= lo[a] && q[a] <= hi[a])) return false;
             return std::any_of(c.positions.begin(), c.positions.end(), [&](const std::array<float, 3>& v) {
@@ -839,14 +863,7 @@ private:
                 }
             }
         }
-        if (best.score < kUvAccept) {
-            UvChoice none;
-            none.format = p.kind == PositionKind::Half    ? VertexFormat::HF_all
-                          : p.kind == PositionKind::Short ? VertexFormat::ShortAll
-                                                          : VertexFormat::Float;
-            return none;
-        }
-        return best;
+        return best.score < kUvAccept ? noUvs(p.kind) : best;
     }
 
     // Pair strides a separate UV block is tried at: packed first, then records of a
@@ -934,6 +951,40 @@ private:
             if ((ca > 0) == (cb > 0) && ++folded > kQuickPairs / 8) return false;
         }
         return compared >= kQuickPairs / 4;
+    }
+
+    static UvChoice noUvs(PositionKind kind) {
+        UvChoice none;
+        none.format = kind == PositionKind::Half    ? VertexFormat::HF_all
+                      : kind == PositionKind::Short ? VertexFormat::ShortAll
+                                                    : VertexFormat::Float;
+        return none;
+    }
+
+    bool candidateFor(const PositionChoice& p, const UvChoice& uv, LayoutCandidate& c) const {
+        if (!settingsFor(p, uv, c.settings)) return false;
+        c.topology = block_.topology;
+        c.uvLocation = uv.location;
+        c.triangles = block_.triangles.size();
+        c.measures = p.measures;
+        c.measures.uvScore = uv.score;
+        // The index part of the measures is the block's own.
+        c.measures.indexScore = block_.measures.indexScore;
+        c.measures.pairedEdgeShare = block_.measures.pairedEdgeShare;
+        c.measures.indexCoverage = block_.measures.indexCoverage;
+        fillBox(p, c);
+        c.positionBytes = {p.first, p.first + (used_ - 1) * p.stride + positionSize(p.kind)};
+        c.uvBytes = {};
+        if (uv.location == UvLocation::SeparateBlock) {
+            const UvPairKind kind = uvPairKind(uv.format);
+            c.uvBytes = {uv.blockStart, uv.blockStart + uvBlockBytes(kind, uv.blockStride ? uv.blockStride : pairSize(kind))};
+        }
+        const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
+        // Formats align their index blocks: of two readings of the same small values
+        // (one byte apart in the other byte order) the aligned one goes first.
+        const double aligned = block_.start % block_.indexSize == 0 ? 1.0 : 0.95;
+        c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv * aligned;
+        return true;
     }
 
     bool settingsFor(const PositionChoice& p, const UvChoice& uv, LayoutSettings& s) const {
@@ -1179,7 +1230,7 @@ void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, Verte
     std::sort(region.normalBlocks.begin(), region.normalBlocks.end());
 }
 
-std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
+BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
                                              std::span<const VertexRegion> floatRegions,
                                              std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
                                              std::size_t keep, const std::atomic<bool>* cancel) {

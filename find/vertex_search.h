@@ -34,9 +34,15 @@ void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region);
 void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, VertexRegion& region);
 
 /// Complete layouts for one index block: the vertex records it names and their UVs,
-/// at most keep of them, best first.
+/// at most keep of them, best first, in found. Each has its twin in withoutUvBlock: the
+/// same reading without its separate UV block (itself where it has none), for a caller
+/// that learns those bytes are another mesh's positions.
 /// indexBytes are the byte ranges of the file's clear index blocks, which hold no UVs.
-std::vector<LayoutCandidate> layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
+struct BlockLayouts {
+    std::vector<LayoutCandidate> found;
+    std::vector<LayoutCandidate> withoutUvBlock;
+};
+BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
                                              std::span<const VertexRegion> floatRegions,
                                              std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
                                              std::size_t keep, const std::atomic<bool>* cancel);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -420,6 +421,39 @@ TEST(LayoutFinder, ReadsAFlagsWordAfterEachTriangleAsAFaceGap) {
     const LayoutSettings s = bestLayoutAt(file, indices, vertices);
     EXPECT_EQ(s.faceGap, 2);
     EXPECT_EQ(s.faceVertexCount, 3);
+}
+
+// Grids from the origin, each right after the last one's indices or after zero padding:
+// the indices and the padding beside a block read as points at the origin, which is a
+// vertex, and must not pull the reading off by a word or a record. Without UVs of its own,
+// a mesh takes no other mesh's positions for them.
+TEST(LayoutFinder, ReadsBlocksFromTheOriginBetweenIndicesAndPadding) {
+    const auto fromOrigin = [](int n) {
+        Mesh m = grid(n);
+        for (int i = 0; i < n * n; ++i)
+            m.positions[i] = {(i % n) * 0.1f, std::sin((i % n) * 0.3f + (i / n) * 0.2f), (i / n) * 0.1f};
+        return m;
+    };
+    std::mt19937 rng(31);
+    Bytes file;
+    junk(file, 300, rng);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> blocks;  // indices, vertices
+    for (int n : {100, 60, 24}) {
+        if (n == 24) file.resize(file.size() + 512, 0);
+        const Mesh mesh = fromOrigin(n);
+        const std::uint32_t vertices = putPositions(file, mesh);
+        blocks.emplace_back(putTriangles(file, mesh, false), vertices);
+    }
+    junk(file, 300, rng);
+    const auto found = findLayouts(file, FindOptions{});
+    for (const auto& [indices, vertices] : blocks) {
+        SCOPED_TRACE(indices);
+        const auto best = std::find_if(found.begin(), found.end(),
+                                       [&](const LayoutCandidate& c) { return c.settings.faceIndexStart == indices; });
+        ASSERT_NE(best, found.end());
+        EXPECT_EQ(best->settings.vertexStart, vertices);
+        EXPECT_EQ(best->uvLocation, UvLocation::None);
+    }
 }
 
 TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
