@@ -1,7 +1,10 @@
 #include "find/index_blocks.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
+#include "find/byte_lanes.h"
 #include "find/mesh_measures.h"
 
 namespace nimbrel {
@@ -56,14 +59,18 @@ struct Stream {
     bool isMarker(std::uint32_t v) const { return size == 2 && v == kRestart; }
 };
 
-bool goodChunk(const Stream& s, std::uint64_t j0) {
+// Whether the kChunk values of one stream from byte at look like face indices: close
+// together, not all one value, few restart markers. Compiled per width and byte order:
+// the scan asks this of every chunk of every stream.
+template <std::uint8_t size, bool bigEndian>
+bool goodChunk(const std::uint8_t* at) {
     std::uint32_t lo = UINT32_MAX;
     std::uint32_t hi = 0;
     unsigned markers = 0;
-    const std::uint32_t spread = s.size == 2 ? kSpread16 : kSpread32;
-    for (std::uint64_t j = j0; j < j0 + kChunk; ++j) {
-        const std::uint32_t v = s.at(j);
-        if (s.isMarker(v)) {
+    constexpr std::uint32_t spread = size == 2 ? kSpread16 : kSpread32;
+    for (std::uint64_t j = 0; j < kChunk; ++j) {
+        const std::uint32_t v = load<size, bigEndian>(at + j * size);
+        if (size == 2 && v == kRestart) {
             ++markers;
             continue;
         }
@@ -379,12 +386,14 @@ std::vector<IndexRun> scanIndexRuns(std::span<const std::uint8_t> model, std::ui
             for (std::uint64_t first = 0; first < size; ++first) {
                 const Stream s{model, size, bigEndian, first};
                 const std::uint64_t chunkBytes = kChunk * size;
+                const auto good = size == 2 ? (bigEndian ? goodChunk<2, true> : goodChunk<2, false>)
+                                            : (bigEndian ? goodChunk<4, true> : goodChunk<4, false>);
                 std::uint64_t c = from > first ? (from - first + chunkBytes - 1) / chunkBytes : 0;
                 bool open = false;
                 IndexRun run{size, bigEndian, first, 0, 0};
                 for (; first + c * chunkBytes < to && s.has((c + 1) * kChunk - 1); ++c) {
                     if ((c & 0xFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return runs;
-                    if (goodChunk(s, c * kChunk)) {
+                    if (good(model.data() + first + c * chunkBytes)) {
                         if (!open) run.begin = c * kChunk;
                         open = true;
                         run.end = (c + 1) * kChunk;
@@ -502,6 +511,71 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 
 namespace {
 
+// Lanes whose two values are corners the tool reads (below kWideLimit) and differ by 1 to
+// spread; 16-bit lanes that wrap around to within it pass too, and the exact test sorts
+// them out.
+template <std::uint8_t size>
+Lanes<size> closeLanes(Lanes<size> a, Lanes<size> b, std::uint32_t spread) {
+    using Lane = std::remove_cvref_t<decltype(a[0])>;
+    const Lane d = static_cast<Lane>(spread), width = static_cast<Lane>(2 * spread);
+    const Lanes<size> diff = a - b + d;
+    auto close = (Lanes<size>)(diff <= width) & (Lanes<size>)(a != b);
+    if constexpr (size == 4) close &= (Lanes<size>)((a | b) < kWideLimit);
+    return close;
+}
+
+// The starts in [from, to) where a face of 16- or 32-bit corners may begin: its first two
+// corners close and its last two too. A set bit per start, sixteen starts judged at a time:
+// most of a file's bytes start no face.
+template <std::uint8_t size, bool bigEndian>
+std::vector<std::uint64_t> faceStarts(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                      std::uint32_t spread) {
+    const auto value = [&](std::uint64_t byte) { return load<size, bigEndian>(model.data() + byte); };
+    const auto close = [&](std::uint64_t at) {
+        const std::uint32_t a = value(at), b = value(at + size);
+        return a < kWideLimit && b < kWideLimit && a != b && (a > b ? a - b : b - a) <= spread;
+    };
+    const auto exact = [&](std::uint64_t at) { return at + 3 * size <= model.size() && close(at) && close(at + size); };
+    std::vector<std::uint64_t> bits((to - from + 63) / 64);
+    const auto set = [&](std::uint64_t at) { bits[(at - from) / 64] |= std::uint64_t{1} << ((at - from) % 64); };
+    std::uint64_t p = from;
+    constexpr std::uint64_t kGroup = 16, kReach = kGroup + 3 * size;
+    for (; p + kGroup <= to && p + kReach <= model.size(); p += kGroup) {
+        const std::uint8_t* at = model.data() + p;
+        if constexpr (size == 4) {
+            // Corners below kWideLimit have a zero top byte: most groups have none.
+            const std::uint64_t top = bigEndian ? 0 : 3;
+            ByteLanes b0, b1, b2;
+            std::memcpy(&b0, at + top, sizeof b0);
+            std::memcpy(&b1, at + top + 4, sizeof b1);
+            std::memcpy(&b2, at + top + 8, sizeof b2);
+            if (!anyLane((ByteLanes)(b0 == 0) & (ByteLanes)(b1 == 0) & (ByteLanes)(b2 == 0))) continue;
+        }
+        Lanes<size> hits{};
+        for (std::uint64_t k = 0; k < size; ++k) {
+            const Lanes<size> a = lanesAt<size, bigEndian>(at + k), b = lanesAt<size, bigEndian>(at + k + size),
+                              c = lanesAt<size, bigEndian>(at + k + 2 * size);
+            hits |= closeLanes<size>(a, b, spread) & closeLanes<size>(b, c, spread);
+        }
+        if (!anyLane(hits)) continue;
+        for (std::uint64_t k = 0; k < kGroup; ++k)
+            if (exact(p + k)) set(p + k);
+    }
+    for (; p < to; ++p)
+        if (exact(p)) set(p);
+    return bits;
+}
+
+// The first set start in [p, stop) of a faceStarts map beginning at from; stop if none.
+std::uint64_t nextStart(std::span<const std::uint64_t> bits, std::uint64_t from, std::uint64_t p, std::uint64_t stop) {
+    while (p < stop) {
+        const std::uint64_t word = bits[(p - from) / 64] >> ((p - from) % 64);
+        if (word != 0) return std::min(stop, p + static_cast<std::uint64_t>(std::countr_zero(word)));
+        p += 64 - (p - from) % 64;
+    }
+    return stop;
+}
+
 // One index width and byte order of the record scan, compiled for each.
 template <std::uint8_t size, bool bigEndian>
 void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
@@ -531,6 +605,9 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
     auto nextSkip = std::lower_bound(skip.begin(), skip.end(), std::pair{p, std::uint64_t{0}},
                                      [](const auto& a, const auto& b) { return a.second <= b.first; });
     const std::uint64_t last = std::min<std::uint64_t>(to, model.size() >= triple ? model.size() - triple + 1 : 0);
+    // A face near the part's end looks for the next one past it.
+    const std::uint64_t startsEnd = std::min<std::uint64_t>(model.size(), std::max(last, from) + triple + kMaxRecordGap + 1);
+    const std::vector<std::uint64_t> starts = faceStarts<size, bigEndian>(model, from, startsEnd, spread);
     for (; p < last; ++p) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return;
         while (nextSkip != skip.end() && nextSkip->second <= p) ++nextSkip;
@@ -538,14 +615,9 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
             p = nextSkip->second - 1;
             continue;
         }
-        // Most bytes fail on their first two values: those are passed over in a tight
-        // loop up to the next list found, a bounded stretch at a time.
-        const std::uint64_t stop = std::min({last, nextSkip != skip.end() ? nextSkip->first : last, p + (1u << 16)});
-        const auto close = [&](std::uint64_t at) {
-            const std::uint32_t a = value(at), b = value(at + size);
-            return a < kWideLimit && b < kWideLimit && a != b && (a > b ? a - b : b - a) <= spread;
-        };
-        while (p < stop && !close(p)) ++p;
+        // Most bytes can start no face: the map passes them over, up to the next list found.
+        const std::uint64_t stop = std::min(last, nextSkip != skip.end() ? nextSkip->first : last);
+        p = nextStart(starts, from, p, stop);
         if (p >= stop) {
             --p;
             continue;
@@ -557,7 +629,11 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
         std::uint32_t nlo = 0, nhi = 0;
         if (face(p + triple, nlo, nhi) && nlo <= hi + kNeighbourFaces && nhi + kNeighbourFaces >= lo) continue;
         std::uint64_t stride = 0;
-        for (std::uint64_t r = triple + 1; r <= triple + kMaxRecordGap && !stride; ++r) {
+        // Only gaps that end where a face may start are tried.
+        const std::uint64_t lastGap = std::min(p + triple + kMaxRecordGap + 1, startsEnd);
+        for (std::uint64_t q = nextStart(starts, from, p + triple + 1, lastGap); q < lastGap && !stride;
+             q = nextStart(starts, from, q + 1, lastGap)) {
+            const std::uint64_t r = q - p;
             bool all = true;
             for (std::uint64_t f = 1; f <= kRecordsToConfirm && all; ++f) {
                 std::uint32_t flo = 0, fhi = 0;

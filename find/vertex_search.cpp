@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "find/byte_lanes.h"
 #include "find/mesh_measures.h"
 #include "find/span_bytes.h"
 #include "vertices/record_layout.h"
@@ -1087,7 +1088,6 @@ std::uint64_t distance(const VertexRegion& r, const IndexBlock& b) {
 std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, bool bigEndian, std::uint64_t from,
                                            std::uint64_t to) {
     std::vector<VertexRegion> regions;
-    const SpanBytes bytes{model, bigEndian};
     const std::uint64_t first = from / kRegionChunk * kRegionChunk;
     // Per chunk and word alignment: plausible words counted twice, zero words once, and
     // the nonzero plausible ones apart.
@@ -1098,20 +1098,27 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
     std::vector<std::array<Count, 4>> counts;
     for (std::uint64_t c = first; c < to && c + kRegionChunk + 4 <= model.size(); c += kRegionChunk) {
         auto& chunk = counts.emplace_back();
-        for (std::uint64_t a = 0; a < 4; ++a)
-            for (std::uint64_t w = 0; w < kRegionChunk / 4; ++w) {
-                const std::uint32_t bits = bytes.u32(c + a + 4 * w);
-                // Zero words count only half: a zero page is no vertex block, but records
-                // hold many zeros (a UV at the origin, a flat axis).
-                if ((bits & 0x7FFFFFFF) == 0) {
-                    chunk[a].weight += 1;
-                } else if (plausibleFloatBits(bits)) {
-                    chunk[a].weight += 2;
-                    ++chunk[a].nonzero;
-                    const std::uint32_t exponent = bits >> 23 & 0xFF;
-                    chunk[a].typical += exponent >= 127 - 10 && exponent <= 127 + 13;
-                }
+        for (std::uint64_t a = 0; a < 4; ++a) {
+            // Zero words count only half: a zero page is no vertex block, but records hold
+            // many zeros (a UV at the origin, a flat axis). Lanes count down by their masks.
+            Lanes<4> zero{}, nonzero{}, typical{};
+            for (std::uint64_t w = 0; w < kRegionChunk; w += 16) {
+                const Lanes<4> bits = bigEndian ? lanesAt<4, true>(model.data() + c + a + w)
+                                                : lanesAt<4, false>(model.data() + c + a + w);
+                const Lanes<4> isZero = (Lanes<4>)((bits & 0x7FFFFFFFu) == 0);
+                const Lanes<4> exponent = bits >> 23 & 0xFFu;
+                const Lanes<4> plausible =
+                    (Lanes<4>)(exponent >= kPlausibleExponents[0]) & (Lanes<4>)(exponent <= kPlausibleExponents[1]) & ~isZero;
+                zero -= isZero;
+                nonzero -= plausible;
+                typical -= plausible & (Lanes<4>)(exponent >= 127 - 10) & (Lanes<4>)(exponent <= 127 + 13);
             }
+            for (int k = 0; k < 4; ++k) {
+                chunk[a].weight += static_cast<std::uint16_t>(zero[k] + 2 * nonzero[k]);
+                chunk[a].nonzero += static_cast<std::uint16_t>(nonzero[k]);
+                chunk[a].typical += static_cast<std::uint16_t>(typical[k]);
+            }
+        }
     }
     const auto floaty = [&](std::size_t k) {
         // Records of an odd size put their floats at every alignment in turn: over four
@@ -1201,21 +1208,52 @@ void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, Verte
     const std::uint64_t end = std::min<std::uint64_t>(region.end, model.size());
     using Run = std::pair<std::uint64_t, std::uint64_t>;
     std::vector<Run> runs;
-    std::array<std::uint32_t, 12> length{};
     const auto unit = [&](std::uint64_t o) {
         const std::uint32_t x = bytes.u32(o), y = bytes.u32(o + 4), z = bytes.u32(o + 8);
         if ((x & 0x7FFFFFFF) > kBelowOne || (y & 0x7FFFFFFF) > kBelowOne || (z & 0x7FFFFFFF) > kBelowOne) return false;
         const Vec3 v = positionAt(bytes, o, PositionKind::Float, true);
         return std::fabs(double{v.x} * v.x + double{v.y} * v.y + double{v.z} * v.z - 1) < 0.02;
     };
-    for (std::uint64_t o = region.begin, phase = 0; o + 12 <= end + 12; ++o, phase = phase == 11 ? 0 : phase + 1) {
-        std::uint32_t& run = length[phase];
-        if (o + 12 <= end && unit(o)) {
-            ++run;
-            continue;
+    // Every word of a run of unit vectors is at most 1 in size: only stretches of such
+    // words, at each of the four word alignments, long enough to hold a run are walked
+    // vector by vector, at each of their three vector alignments.
+    const auto walk = [&](std::uint64_t from, std::uint64_t to) {
+        for (std::uint64_t start = from; start < from + 12; start += 4) {
+            std::uint32_t run = 0;
+            std::uint64_t o = start;
+            for (; o + 12 <= to; o += 12) {
+                if (unit(o)) {
+                    ++run;
+                    continue;
+                }
+                if (run >= kMinRun) runs.emplace_back(o - 12 * std::uint64_t{run}, o);
+                run = 0;
+            }
+            if (run >= kMinRun) runs.emplace_back(o - 12 * std::uint64_t{run}, o);
         }
-        if (run >= kMinRun) runs.emplace_back(o - 12 * std::uint64_t{run}, o);
-        run = 0;
+    };
+    for (std::uint64_t a = 0; a < 4; ++a) {
+        std::uint64_t stretch = region.begin + a;
+        for (std::uint64_t w = stretch; w + 4 <= end + 4;) {
+            // Sixteen words at a time where none is small: the stretch starts after them.
+            if (w + 64 <= end) {
+                Lanes<4> small{};
+                for (std::uint64_t k = 0; k < 64; k += 16) {
+                    const Lanes<4> x = bigEndian ? lanesAt<4, true>(model.data() + w + k) : lanesAt<4, false>(model.data() + w + k);
+                    small |= (Lanes<4>)((x & 0x7FFFFFFFu) <= kBelowOne);
+                }
+                if (!anyLane(small)) {
+                    if (w - stretch >= 12 * kMinRun) walk(stretch, w);
+                    stretch = w += 64;
+                    continue;
+                }
+            }
+            for (const std::uint64_t group = w + 64; w < group && w + 4 <= end + 4; w += 4) {
+                if (w + 4 <= end && (bytes.u32(w) & 0x7FFFFFFF) <= kBelowOne) continue;
+                if (w - stretch >= 12 * kMinRun) walk(stretch, w);
+                stretch = w + 4;
+            }
+        }
     }
     // Inside a block of normals the bytes read a word or two later are often near unit
     // length too: of overlapping runs the longest stands.
