@@ -156,9 +156,18 @@ std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<fl
     return {eu * (double{a[1]} - p[1]) - ev * (double{a[0]} - p[0]), eu * (double{b[1]} - p[1]) - ev * (double{b[0]} - p[0])};
 }
 
-void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
-                  std::span<const NeighbourPair> neighbours, CandidateMeasures& m) {
-    std::uint64_t compared = 0, folded = 0, uvCompared = 0, uvFolded = 0;
+std::size_t edgeSampleStep(std::size_t triangles) { return std::max<std::size_t>(1, triangles / kEdgeSampleTriangles); }
+
+// Whether a triangle names three vertices of the block, each read as a finite position.
+bool readable(std::span<const std::array<float, 3>> positions, const std::array<std::uint32_t, 3>& t) {
+    const std::size_t n = positions.size();
+    if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
+    return finite3(positions[t[0]]) && finite3(positions[t[1]]) && finite3(positions[t[2]]);
+}
+
+void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const NeighbourPair> neighbours,
+                  CandidateMeasures& m, std::vector<NeighbourPair>* withArea) {
+    std::uint64_t compared = 0, folded = 0;
     const std::size_t n = positions.size();
     for (const NeighbourPair& pair : neighbours) {
         if (pair.p >= n || pair.q >= n || pair.a >= n || pair.b >= n) continue;
@@ -166,16 +175,10 @@ void measureFolds(std::span<const std::array<float, 3>> positions, std::span<con
         if (fold < 0) continue;
         ++compared;
         folded += fold;
-        if (uvs.size() != n) continue;
-        const auto [ca, cb] = uvSides(uvs[pair.p], uvs[pair.q], uvs[pair.a], uvs[pair.b]);
-        if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
-        ++uvCompared;
-        if ((ca > 0) == (cb > 0)) ++uvFolded;
+        if (withArea) withArea->push_back(pair);
     }
     m.neighbourPairs = compared;
     m.foldedShare = compared ? static_cast<double>(folded) / static_cast<double>(compared) : 0;
-    // Too few pairs with UV area say nothing: the share stays 0, which costs no score.
-    m.uvFoldedShare = uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
 }
 
 void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m) {
@@ -335,24 +338,18 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     const bool withUvs = !uvs.empty() && uvs.size() == n;
     std::uint64_t degenerate = 0;
     std::uint64_t needles = 0;
-    std::uint64_t uvDegenerate = 0;
     std::vector<double> edges;
-    std::vector<double> uvEdges;
-    const std::size_t step = std::max<std::size_t>(1, triangles.size() / kEdgeSampleTriangles);
+    const std::size_t step = edgeSampleStep(triangles.size());
     std::size_t index = 0;
     for (const auto& t : triangles) {
         const bool sampled = index++ % step == 0;
-        if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) {
+        if (!readable(positions, t)) {
             ++degenerate;
             continue;
         }
         const auto& a = positions[t[0]];
         const auto& b = positions[t[1]];
         const auto& c = positions[t[2]];
-        if (!finite3(a) || !finite3(b) || !finite3(c)) {
-            ++degenerate;
-            continue;
-        }
         const auto ab = minus(b, a);
         const auto ac = minus(c, a);
         const std::array<double, 3> cross{ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
@@ -368,15 +365,6 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
             ++needles;
         }
         if (sampled) edges.insert(edges.end(), {e1, e2, e3});
-        if (withUvs) {
-            const auto& ua = uvs[t[0]];
-            const auto& ub = uvs[t[1]];
-            const auto& uc = uvs[t[2]];
-            const double du1 = double{ub[0]} - ua[0], dv1 = double{ub[1]} - ua[1];
-            const double du2 = double{uc[0]} - ua[0], dv2 = double{uc[1]} - ua[1];
-            if (!(std::fabs(du1 * dv2 - du2 * dv1) > 1e-12)) ++uvDegenerate;
-            if (sampled) uvEdges.push_back(std::hypot(du1, dv1));
-        }
     }
     const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
     m.degenerateShare = static_cast<double>(degenerate) / count;
@@ -393,52 +381,96 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
         own = neighbourPairs(triangles);
         neighbours = own;
     }
-    measureFolds(positions, withUvs ? uvs : std::span<const std::array<float, 2>>{}, neighbours, m);
+    measureFolds(positions, neighbours, m);
     m.vertexScore = vertexScoreOf(m);
     if (!diagonal || !(diagonal > 1e-6)) m.vertexScore = 0;
+    if (withUvs) measureUvs(uvGroundOf(positions, triangles, neighbours), triangles, uvs, m);
+}
 
-    if (withUvs) {
-        std::uint64_t outside = 0;
-        std::uint64_t pairs = 0;
-        std::uint64_t nonFinite = 0;
-        double uvMagnitude = 0;
-        std::array<double, 2> ulo{INFINITY, INFINITY};
-        std::array<double, 2> uhi{-INFINITY, -INFINITY};
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!referenced[i]) continue;
-            const auto& uv = uvs[i];
-            if (!std::isfinite(uv[0]) || !std::isfinite(uv[1])) {
-                ++nonFinite;
-                continue;
-            }
-            ++pairs;
-            if (uv[0] < 0 || uv[0] > 1 || uv[1] < 0 || uv[1] > 1) ++outside;
-            for (int a = 0; a < 2; ++a) {
-                ulo[a] = std::min(ulo[a], double{uv[a]});
-                uhi[a] = std::max(uhi[a], double{uv[a]});
-                uvMagnitude = std::max(uvMagnitude, std::fabs(double{uv[a]}));
-            }
-        }
-        m.uvOutsideShare = pairs == 0 ? 1 : static_cast<double>(outside) / static_cast<double>(pairs);
-        m.uvDegenerateShare = static_cast<double>(uvDegenerate) / count;
-        const double uvDiagonal = pairs == 0 ? 0 : std::hypot(uhi[0] - ulo[0], uhi[1] - ulo[1]);
-        double continuity = 0;
-        if (!uvEdges.empty() && uvDiagonal > 1e-4) {
-            auto mid = uvEdges.begin() + static_cast<std::ptrdiff_t>(uvEdges.size() / 2);
-            std::nth_element(uvEdges.begin(), mid, uvEdges.end());
-            const double r = *mid / uvDiagonal * std::sqrt(count);
-            continuity = clamp01((9.0 - r) / 4.0);
-        }
-        const double magnitudeTerm = uvMagnitude <= 64 ? 1 : (uvMagnitude <= 1024 ? 0.3 : 0);
-        // Scattered pairs overlap half their neighbours across the shared edge; an unwrap
-        // only where a mirrored half meets the other. The small slope below that keeps the
-        // UVs read from their true start ahead of those read a few pairs off, which fold
-        // only where the unwrap's rows wrap.
-        const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
-        m.uvScore = nonFinite > 0 ? 0
-                                  : clamp01(continuity * magnitudeTerm * (1 - 0.4 * m.uvOutsideShare) *
-                                            (1 - m.uvDegenerateShare) * foldTerm);
+UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
+                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours) {
+    UvGround g;
+    g.referenced.assign(positions.size(), false);
+    for (const auto& t : triangles)
+        for (std::uint32_t v : t)
+            if (v < positions.size()) g.referenced[v] = true;
+    const std::size_t step = edgeSampleStep(triangles.size());
+    for (std::size_t i = 0; i < triangles.size(); ++i)
+        if (readable(positions, triangles[i])) g.faces.push_back({static_cast<std::uint32_t>(i), i % step == 0});
+    std::vector<NeighbourPair> own;
+    if (neighbours.empty() && !triangles.empty()) {
+        own = neighbourPairs(triangles);
+        neighbours = own;
     }
+    CandidateMeasures unused;
+    measureFolds(positions, neighbours, unused, &g.pairs);
+    return g;
+}
+
+void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>> triangles,
+                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m) {
+    const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
+    std::uint64_t uvDegenerate = 0;
+    std::vector<double> uvEdges;
+    for (const auto& [i, sampled] : g.faces) {
+        const auto& t = triangles[i];
+        const auto& ua = uvs[t[0]];
+        const auto& ub = uvs[t[1]];
+        const auto& uc = uvs[t[2]];
+        const double du1 = double{ub[0]} - ua[0], dv1 = double{ub[1]} - ua[1];
+        const double du2 = double{uc[0]} - ua[0], dv2 = double{uc[1]} - ua[1];
+        if (!(std::fabs(du1 * dv2 - du2 * dv1) > 1e-12)) ++uvDegenerate;
+        if (sampled) uvEdges.push_back(std::hypot(du1, dv1));
+    }
+    std::uint64_t uvCompared = 0, uvFolded = 0;
+    for (const NeighbourPair& pair : g.pairs) {
+        const auto [ca, cb] = uvSides(uvs[pair.p], uvs[pair.q], uvs[pair.a], uvs[pair.b]);
+        if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
+        ++uvCompared;
+        if ((ca > 0) == (cb > 0)) ++uvFolded;
+    }
+    // Too few pairs with UV area say nothing: the share stays 0, which costs no score.
+    m.uvFoldedShare = uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
+    std::uint64_t outside = 0;
+    std::uint64_t pairs = 0;
+    std::uint64_t nonFinite = 0;
+    double uvMagnitude = 0;
+    std::array<double, 2> ulo{INFINITY, INFINITY};
+    std::array<double, 2> uhi{-INFINITY, -INFINITY};
+    for (std::size_t i = 0; i < uvs.size(); ++i) {
+        if (!g.referenced[i]) continue;
+        const auto& uv = uvs[i];
+        if (!std::isfinite(uv[0]) || !std::isfinite(uv[1])) {
+            ++nonFinite;
+            continue;
+        }
+        ++pairs;
+        if (uv[0] < 0 || uv[0] > 1 || uv[1] < 0 || uv[1] > 1) ++outside;
+        for (int a = 0; a < 2; ++a) {
+            ulo[a] = std::min(ulo[a], double{uv[a]});
+            uhi[a] = std::max(uhi[a], double{uv[a]});
+            uvMagnitude = std::max(uvMagnitude, std::fabs(double{uv[a]}));
+        }
+    }
+    m.uvOutsideShare = pairs == 0 ? 1 : static_cast<double>(outside) / static_cast<double>(pairs);
+    m.uvDegenerateShare = static_cast<double>(uvDegenerate) / count;
+    const double uvDiagonal = pairs == 0 ? 0 : std::hypot(uhi[0] - ulo[0], uhi[1] - ulo[1]);
+    double continuity = 0;
+    if (!uvEdges.empty() && uvDiagonal > 1e-4) {
+        auto mid = uvEdges.begin() + static_cast<std::ptrdiff_t>(uvEdges.size() / 2);
+        std::nth_element(uvEdges.begin(), mid, uvEdges.end());
+        const double r = *mid / uvDiagonal * std::sqrt(count);
+        continuity = clamp01((9.0 - r) / 4.0);
+    }
+    const double magnitudeTerm = uvMagnitude <= 64 ? 1 : (uvMagnitude <= 1024 ? 0.3 : 0);
+    // Scattered pairs overlap half their neighbours across the shared edge; an unwrap
+    // only where a mirrored half meets the other. The small slope below that keeps the
+    // UVs read from their true start ahead of those read a few pairs off, which fold
+    // only where the unwrap's rows wrap.
+    const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
+    m.uvScore = nonFinite > 0 ? 0
+                              : clamp01(continuity * magnitudeTerm * (1 - 0.4 * m.uvOutsideShare) *
+                                        (1 - m.uvDegenerateShare) * foldTerm);
 }
 
 CandidateMeasures measureMesh(const Mesh& mesh) { return measureTriangles(mesh.positions, mesh.uvs, mesh.triangles); }

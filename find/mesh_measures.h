@@ -39,10 +39,29 @@ int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const s
 std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<float, 2>& q,
                               const std::array<float, 2>& a, const std::array<float, 2>& b);
 
-/// neighbourPairs, foldedShare and uvFoldedShare of m over the given pairs, in 3D and, where
-/// uvs are given, in UV space.
-void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
-                  std::span<const NeighbourPair> neighbours, CandidateMeasures& m);
+/// neighbourPairs and foldedShare of m over the given pairs; withArea, where given, gets
+/// the pairs both of whose faces have an area, those a UV fold is judged on.
+void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const NeighbourPair> neighbours,
+                  CandidateMeasures& m, std::vector<NeighbourPair>* withArea = nullptr);
+
+/// What the UV measures take from the positions of one reading: worked out once, it serves
+/// every UV reading tried with those positions.
+struct UvGround {
+    std::vector<bool> referenced;  ///< vertices the triangles name
+    struct Face {
+        std::uint32_t triangle;
+        bool sampled;  ///< its UV edge counts towards the median
+    };
+    std::vector<Face> faces;            ///< triangles of three finite, distinct positions
+    std::vector<NeighbourPair> pairs;  ///< neighbour pairs whose faces have an area
+};
+UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
+                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours);
+
+/// uvOutsideShare, uvDegenerateShare, uvFoldedShare and uvScore of uvs, one pair per
+/// position, over the triangles the ground was worked out for.
+void measureUvs(const UvGround& ground, std::span<const std::array<std::uint32_t, 3>> triangles,
+                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m);
 
 /// The position and UV measures alone, with vertexScore and uvScore: the index part of m
 /// is left as it is, so a search over vertex layouts of one block measures its index once.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "find/byte_lanes.h"
 #include "find/mesh_measures.h"
@@ -122,6 +124,52 @@ struct UvChoice {
     std::uint32_t blockStride = 0;  ///< separate block: bytes from pair to pair, 0 where packed
     float divisor = 65536.0f;
     double score = 0;
+};
+
+// The words of a stretch as floats, for a start-by-start scan of packed float UV blocks:
+// the pairs of four neighbouring starts lie side by side there, so the first neighbour
+// pairs of the quick UV check are judged for four starts in one go.
+class UvWords {
+public:
+    UvWords() = default;
+    UvWords(std::vector<float> words) : words_(std::move(words)) {}
+    bool empty() const { return words_.empty(); }
+
+    // Marks which of starts k..k+3 the first neighbour pairs alone rule out as the quick
+    // check would: a non-finite cross product, or more folds than it allows.
+    void ruleOut(std::span<const NeighbourPair> pairs, std::uint64_t k) {
+        // Two starts per vector of doubles, as the scalar check computes.
+        using Pair = double __attribute__((vector_size(16)));
+        using Mask = std::int64_t __attribute__((vector_size(16)));
+        const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
+        for (std::uint64_t half = 0; half < 2; ++half) {
+            const float* base = words_.data() + k + 2 * half;
+            const auto at = [&](std::uint32_t vertex, int component) {
+                const float* w = base + 2 * std::uint64_t{vertex} + component;
+                return Pair{w[0], w[1]};
+            };
+            Mask folded{}, broken{};
+            for (std::size_t i = 0, taken = 0; i < pairs.size() && taken < kQuickPairs / 2; i += step, ++taken) {
+                const NeighbourPair& n = pairs[i];
+                const Pair pu = at(n.p, 0), pv = at(n.p, 1);
+                const Pair eu = at(n.q, 0) - pu, ev = at(n.q, 1) - pv;
+                const Pair ca = eu * (at(n.a, 1) - pv) - ev * (at(n.a, 0) - pu);
+                const Pair cb = eu * (at(n.b, 1) - pv) - ev * (at(n.b, 0) - pu);
+                // x - x is 0 only where x is finite; masks are -1 where they hold.
+                broken -= (ca - ca != 0) | (cb - cb != 0);
+                folded -= ((ca > 1e-12) | (ca < -1e-12)) & ((cb > 1e-12) | (cb < -1e-12)) & ((ca > 0) == (cb > 0));
+            }
+            for (int lane = 0; lane < 2; ++lane)
+                out_[2 * half + lane] = broken[lane] > 0 || folded[lane] > static_cast<std::int64_t>(kQuickPairs / 8);
+        }
+        first_ = k;
+    }
+    bool ruledOut(std::uint64_t k) const { return !words_.empty() && k - first_ < 4 && out_[k - first_]; }
+
+private:
+    std::vector<float> words_;
+    std::uint64_t first_ = 0;
+    std::array<bool, 4> out_{};
 };
 
 class BlockSearch {
@@ -686,9 +734,18 @@ private:
             uvs[id] = {uv.u, uv.v};
         }
         CandidateMeasures m;
-        measureGeometry(p.positions, uvs, uvSample(), m, neighbours());
+        measureUvs(groundOf(p), uvSample(), uvs, m);
         const bool strayed = endsStrayed([&](std::uint32_t id) { return std::array<float, 3>{uvs[id][0], uvs[id][1], 0}; });
         return m.uvScore * (strayed ? kStrayEnd : 1) * (tiny ? kStrayEnd : 1) * uvOutlierTerm(uvs);
+    }
+
+    // The position side of the UV measures, for the UV readings tried with p in turn.
+    const UvGround& groundOf(const PositionChoice& p) const {
+        if (groundKey_ != std::tuple{p.kind, p.stride, p.first}) {
+            ground_ = uvGroundOf(p.positions, uvSample(), neighbours());
+            groundKey_ = {p.kind, p.stride, p.first};
+        }
+        return ground_;
     }
 
     // Pairs far outside the box nearly all the others fill are the bytes beside the block
@@ -852,13 +909,19 @@ private:
                 block_.measures.indexScore >= kClearForScan) {
                 const Format& f = formats.front();
                 const std::uint32_t pair = pairSize(f.kind);
+                const std::uint64_t bytes = uvBlockBytes(f.kind, pair);
                 std::size_t checks = 0;
                 for (const VertexRegion& r : regions) {
-                    std::uint64_t st = r.begin + (p.first + 4 - r.begin % 4) % 4;
-                    for (; st + uvBlockBytes(f.kind, pair) <= r.end && checks < kUvScanChecks; st += 4, ++checks) {
-                        if (!quickUvs(f.kind, f.divisor, st, pair)) continue;
+                    const std::uint64_t from = r.begin + (p.first + 4 - r.begin % 4) % 4;
+                    if (from + bytes > r.end) continue;
+                    // Packed float pairs are judged four starts at a time first.
+                    const std::uint64_t starts = std::min<std::uint64_t>((r.end - bytes - from) / 4 + 1, kUvScanChecks - checks);
+                    UvWords words = f.kind == UvPairKind::Float ? uvWords(from, starts) : UvWords{};
+                    for (std::uint64_t k = 0; k < starts && best.score < kGoodEnough; ++k, ++checks) {
+                        const std::uint64_t st = from + 4 * k;
+                        if (!words.empty() && k % 4 == 0) words.ruleOut(neighbours(), k);
+                        if (words.ruledOut(k) || !quickUvs(f.kind, f.divisor, st, pair)) continue;
                         trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
-                        if (best.score >= kGoodEnough) break;
                     }
                     if (best.score >= kGoodEnough || checks >= kUvScanChecks) break;
                 }
@@ -899,6 +962,14 @@ private:
     }
     std::uint64_t uvBlockBytes(UvPairKind kind, std::uint32_t stride) const {
         return (used_ - 1) * stride + pairSize(kind);
+    }
+
+    // The words from `from` on as floats, as far as starts packed float pair blocks
+    // four bytes apart reach, and a few lanes more.
+    UvWords uvWords(std::uint64_t from, std::uint64_t starts) const {
+        std::vector<float> words(starts + 2 * used_ + 8);
+        for (std::size_t i = 0; i < words.size(); ++i) words[i] = std::bit_cast<float>(bytes_.u32(from + 4 * i));
+        return UvWords(std::move(words));
     }
 
     // A block of UV pairs from s, stride bytes apart, one pair per record from the
@@ -1075,6 +1146,8 @@ private:
     std::vector<std::pair<std::uint64_t, std::uint64_t>> normalBlocks_;
     std::vector<std::uint64_t> boundaryStarts_;  ///< sorted
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
+    mutable UvGround ground_;
+    mutable std::tuple<PositionKind, std::uint32_t, std::uint64_t> groundKey_{PositionKind::Float, 0, 0};
 };
 
 std::uint64_t distance(const VertexRegion& r, const IndexBlock& b) {
