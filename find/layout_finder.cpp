@@ -21,6 +21,7 @@ constexpr double kClearIndexScore = 0.6;
 // And positions this clear are taken for a mesh's, which no other mesh reads as UVs.
 constexpr double kClearPositions = 0.75;
 constexpr std::size_t kMaxBlocks = 4096;
+constexpr std::uint64_t kMisreadRunLength = 4;  // times a run's length that makes a longer one hold it
 constexpr std::uint64_t kPartBytes = 1u << 20;
 constexpr auto kProgressInterval = std::chrono::milliseconds(20);
 
@@ -150,6 +151,40 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::
     return joined;
 }
 
+// A run well inside a far longer run of the same width, read at another byte phase or in
+// the other byte order, is the longer list's values misread: resolving it costs much
+// and finds nothing the longer one does not explain.
+std::vector<IndexRun> dropMisreadRuns(std::vector<IndexRun> runs) {
+    const auto bytesOf = [](const IndexRun& r) {
+        return std::pair{r.first + r.begin * r.indexSize, r.first + r.end * r.indexSize};
+    };
+    std::vector<std::size_t> order(runs.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return bytesOf(runs[a]) < bytesOf(runs[b]); });
+    // Per stream (width, byte order, phase), the run reaching furthest of those begun so far.
+    constexpr std::size_t kStreams = 2 * (2 + 4);
+    const auto streamOf = [](const IndexRun& r) {
+        return (r.indexSize == 2 ? 0 : 4) + 2 * static_cast<std::size_t>(r.first) + (r.bigEndian ? 1 : 0);
+    };
+    std::array<std::pair<std::uint64_t, std::uint64_t>, kStreams> reach{};
+    std::vector<bool> misread(runs.size(), false);
+    for (std::size_t i : order) {
+        const IndexRun& r = runs[i];
+        const auto [begin, end] = bytesOf(r);
+        const std::size_t own = streamOf(r);
+        for (std::size_t k = 0; k < kStreams; ++k) {
+            const bool sameWidth = (k < 4) == (r.indexSize == 2);
+            const auto [kBegin, kEnd] = reach[k];
+            if (k != own && sameWidth && kEnd >= end && kEnd - kBegin >= kMisreadRunLength * (end - begin)) misread[i] = true;
+        }
+        if (end > reach[own].second) reach[own] = {begin, end};
+    }
+    std::vector<IndexRun> kept;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        if (!misread[i]) kept.push_back(runs[i]);
+    return kept;
+}
+
 // A separate UV block found for one index block may be the positions of another mesh,
 // whose float pairs read as smooth UVs too. Where the best reading of a clear block puts
 // its positions there, the bytes are that mesh's, and the UVs are dropped; a misreading
@@ -197,7 +232,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     });
     std::vector<IndexRun> runs;
     for (auto& r : partRuns) runs.insert(runs.end(), r.begin(), r.end());
-    runs = joinRuns(std::move(runs));
+    runs = dropMisreadRuns(joinRuns(std::move(runs)));
     std::vector<VertexRegion> regions[2];
     for (int e = 0; e < 2; ++e) {
         std::vector<VertexRegion> all;
