@@ -757,8 +757,12 @@ private:
             std::vector<float> values;
             const std::size_t step = std::max<std::size_t>(1, uvs.size() / 4096);
             for (std::size_t i = 0; i < uvs.size(); i += step) values.push_back(uvs[i][a]);
-            std::sort(values.begin(), values.end());
-            const float p2 = values[values.size() * 2 / 100], p98 = values[values.size() * 98 / 100];
+            const auto low = values.begin() + static_cast<std::ptrdiff_t>(values.size() * 2 / 100);
+            const auto high = values.begin() + static_cast<std::ptrdiff_t>(values.size() * 98 / 100);
+            std::nth_element(values.begin(), low, values.end());
+            const float p2 = *low;
+            std::nth_element(low, high, values.end());
+            const float p98 = *high;
             const float margin = 2 * (p98 - p2) + 0.01f;
             lo[a] = p2 - margin;
             hi[a] = p98 + margin;
@@ -957,6 +961,9 @@ private:
     // The pair of record id of a UV block at s, stride bytes apart.
     auto uvBlockReader(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
         return [this, kind, divisor, s, stride](std::uint64_t id) {
+            // Float pairs, the most tried, without the reader's dispatch.
+            if (kind == UvPairKind::Float)
+                return UvPair{std::bit_cast<float>(bytes_.u32(s + id * stride)), std::bit_cast<float>(bytes_.u32(s + id * stride + 4))};
             return uvPairAt(bytes_, s + id * stride, kind, pairSize(kind) / 2, divisor);
         };
     }
