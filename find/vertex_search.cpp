@@ -59,7 +59,7 @@ constexpr double kFollowSlack = 0.02;
 constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that looks like UVs keeps
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
-constexpr double kBelowScale = 1e-7;       // of the diagonal: a coordinate this small is no mesh's own
+constexpr double kBelowScale = 1e-7;       // of a mesh's size: a coordinate this small is no mesh's own
 
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
