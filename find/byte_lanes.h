@@ -27,6 +27,12 @@ Lanes<size> lanesAt(const std::uint8_t* at) {
     return v;
 }
 
+/// The same in a byte order known only at run time.
+template <std::uint8_t size>
+Lanes<size> lanesAt(const std::uint8_t* at, bool bigEndian) {
+    return bigEndian ? lanesAt<size, true>(at) : lanesAt<size, false>(at);
+}
+
 /// Whether any lane of a comparison's result is set.
 template <class V>
 bool anyLane(const V& v) {

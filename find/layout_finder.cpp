@@ -160,7 +160,8 @@ std::vector<IndexRun> dropMisreadRuns(std::vector<IndexRun> runs) {
     };
     std::vector<std::size_t> order(runs.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return bytesOf(runs[a]) < bytesOf(runs[b]); });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return bytesOf(runs[a]) < bytesOf(runs[b]); });
     // Per stream (width, byte order, phase), the run reaching furthest of those begun so far.
     constexpr std::size_t kStreams = 2 * (2 + 4);
     const auto streamOf = [](const IndexRun& r) {
@@ -175,7 +176,8 @@ std::vector<IndexRun> dropMisreadRuns(std::vector<IndexRun> runs) {
         for (std::size_t k = 0; k < kStreams; ++k) {
             const bool sameWidth = (k < 4) == (r.indexSize == 2);
             const auto [kBegin, kEnd] = reach[k];
-            if (k != own && sameWidth && kEnd >= end && kEnd - kBegin >= kMisreadRunLength * (end - begin)) misread[i] = true;
+            if (k != own && sameWidth && kEnd >= end && kEnd - kBegin >= kMisreadRunLength * (end - begin))
+                misread[i] = true;
         }
         if (end > reach[own].second) reach[own] = {begin, end};
     }
@@ -203,12 +205,14 @@ void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<Blo
         for (std::size_t k = 0; k < found[i].found.size(); ++k) {
             const auto [begin, end] = found[i].found[k].uvBytes;
             if (begin == end) continue;
-            for (std::size_t m = 0; m < meshes.size(); ++m)
-                if (owner[m] != i && !overlapOf(blocks[i].start, blocks[i].byteEnd(), blocks[owner[m]].start, blocks[owner[m]].byteEnd()) &&
-                    2 * overlapOf(begin, end, meshes[m].first, meshes[m].second) > end - begin) {
+            for (std::size_t m = 0; m < meshes.size(); ++m) {
+                const IndexBlock& other = blocks[owner[m]];
+                const bool sameIndices = overlapOf(blocks[i].start, blocks[i].byteEnd(), other.start, other.byteEnd()) > 0;
+                if (!sameIndices && 2 * overlapOf(begin, end, meshes[m].first, meshes[m].second) > end - begin) {
                     found[i].found[k] = found[i].withoutUvBlock[k];
                     break;
                 }
+            }
         }
 }
 

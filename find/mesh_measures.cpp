@@ -97,6 +97,15 @@ double foldTermOf(const CandidateMeasures& m) {
     return clamp01(1 - 3 * std::max(0.0, m.foldedShare - kFoldsOfASurface));
 }
 
+std::size_t edgeSampleStep(std::size_t triangles) { return std::max<std::size_t>(1, triangles / kEdgeSampleTriangles); }
+
+// Whether a triangle names three vertices of the block, each read as a finite position.
+bool readable(std::span<const std::array<float, 3>> positions, const std::array<std::uint32_t, 3>& t) {
+    const std::size_t n = positions.size();
+    if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
+    return finite3(positions[t[0]]) && finite3(positions[t[1]]) && finite3(positions[t[2]]);
+}
+
 }  // namespace
 
 std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32_t, 3>> triangles) {
@@ -154,15 +163,6 @@ std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<fl
                               const std::array<float, 2>& a, const std::array<float, 2>& b) {
     const double eu = double{q[0]} - p[0], ev = double{q[1]} - p[1];
     return {eu * (double{a[1]} - p[1]) - ev * (double{a[0]} - p[0]), eu * (double{b[1]} - p[1]) - ev * (double{b[0]} - p[0])};
-}
-
-std::size_t edgeSampleStep(std::size_t triangles) { return std::max<std::size_t>(1, triangles / kEdgeSampleTriangles); }
-
-// Whether a triangle names three vertices of the block, each read as a finite position.
-bool readable(std::span<const std::array<float, 3>> positions, const std::array<std::uint32_t, 3>& t) {
-    const std::size_t n = positions.size();
-    if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
-    return finite3(positions[t[0]]) && finite3(positions[t[1]]) && finite3(positions[t[2]]);
 }
 
 void measureFolds(std::span<const std::array<float, 3>> positions, std::span<const NeighbourPair> neighbours,
@@ -381,14 +381,20 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
         own = neighbourPairs(triangles);
         neighbours = own;
     }
-    measureFolds(positions, neighbours, m);
+    // With UVs the folds come from the ground's one pass over the pairs.
+    UvGround ground;
+    if (withUvs)
+        ground = uvGroundOf(positions, triangles, neighbours, &m);
+    else
+        measureFolds(positions, neighbours, m);
     m.vertexScore = vertexScoreOf(m);
     if (!diagonal || !(diagonal > 1e-6)) m.vertexScore = 0;
-    if (withUvs) measureUvs(uvGroundOf(positions, triangles, neighbours), triangles, uvs, m);
+    if (withUvs) measureUvs(ground, triangles, uvs, m);
 }
 
 UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
-                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours) {
+                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours,
+                    CandidateMeasures* folds) {
     UvGround g;
     g.referenced.assign(positions.size(), false);
     for (const auto& t : triangles)
@@ -397,13 +403,8 @@ UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
     const std::size_t step = edgeSampleStep(triangles.size());
     for (std::size_t i = 0; i < triangles.size(); ++i)
         if (readable(positions, triangles[i])) g.faces.push_back({static_cast<std::uint32_t>(i), i % step == 0});
-    std::vector<NeighbourPair> own;
-    if (neighbours.empty() && !triangles.empty()) {
-        own = neighbourPairs(triangles);
-        neighbours = own;
-    }
     CandidateMeasures unused;
-    measureFolds(positions, neighbours, unused, &g.pairs);
+    measureFolds(positions, neighbours, folds ? *folds : unused, &g.pairs);
     return g;
 }
 
@@ -430,7 +431,8 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
         if ((ca > 0) == (cb > 0)) ++uvFolded;
     }
     // Too few pairs with UV area say nothing: the share stays 0, which costs no score.
-    m.uvFoldedShare = uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
+    m.uvFoldedShare =
+        uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
     std::uint64_t outside = 0;
     std::uint64_t pairs = 0;
     std::uint64_t nonFinite = 0;

@@ -45,7 +45,8 @@ void measureFolds(std::span<const std::array<float, 3>> positions, std::span<con
                   CandidateMeasures& m, std::vector<NeighbourPair>* withArea = nullptr);
 
 /// What the UV measures take from the positions of one reading: worked out once, it serves
-/// every UV reading tried with those positions.
+/// every UV reading tried with those positions. neighbours are those of the caller's
+/// list; folds, where given, gets neighbourPairs and foldedShare of the same pass.
 struct UvGround {
     std::vector<bool> referenced;  ///< vertices the triangles name
     struct Face {
@@ -56,7 +57,8 @@ struct UvGround {
     std::vector<NeighbourPair> pairs;  ///< neighbour pairs whose faces have an area
 };
 UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
-                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours);
+                    std::span<const std::array<std::uint32_t, 3>> triangles, std::span<const NeighbourPair> neighbours,
+                    CandidateMeasures* folds = nullptr);
 
 /// uvOutsideShare, uvDegenerateShare, uvFoldedShare and uvScore of uvs, one pair per
 /// position, over the triangles the ground was worked out for.

@@ -61,6 +61,10 @@ constexpr double kHalfHolds = 0.5;         // score of a half reading that shows
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 constexpr double kBelowScale = 1e-7;       // of a mesh's size: a coordinate this small is no mesh's own
 
+// Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
+// a mesh that large.
+bool belowScale(float v, double size) { return v != 0 && std::fabs(v) < kBelowScale * size; }
+
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
 double norm3(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
@@ -582,7 +586,8 @@ private:
         choice.vertexScore = choice.measures.vertexScore;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
         if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
-        if (kind == PositionKind::Float && stride == 12) choice.vertexScore *= std::pow(kStrayEnd, coordinatesBeside(choice));
+        if (kind == PositionKind::Float && stride == 12)
+            choice.vertexScore *= std::pow(kStrayEnd, coordinatesBeside(choice));
         choice.goesOn = blockGoesOn(choice);
         choice.vertexScore *= std::pow(kStrayEnd, std::popcount(static_cast<unsigned>(choice.goesOn)));
         // Positions read across a normal (the last coordinates and the normal's first)
@@ -600,10 +605,10 @@ private:
     // nearly as well a word off), while other float data beside a block goes on.
     int coordinatesBeside(const PositionChoice& c) const {
         const double largest = c.measures.maxMagnitude;
+        // Words past the end read as 0, which is no coordinate.
         const auto coordinate = [&](std::uint64_t at) {
             const float v = std::bit_cast<float>(bytes_.u32(at));
-            return at + 4 <= model_.size() && std::isfinite(v) && v != 0 && std::fabs(v) >= kBelowScale * largest &&
-                   std::fabs(v) <= 2 * largest;
+            return std::isfinite(v) && v != 0 && !belowScale(v, largest) && std::fabs(v) <= 2 * largest;
         };
         const auto afloat = [&](std::uint64_t at) {
             const std::uint32_t bits = bytes_.u32(at);
@@ -619,11 +624,11 @@ private:
     // word from beside the block (an index read as a float) at its end.
     static bool onlyEndsNearZero(std::span<const std::array<float, 3>> points) {
         const auto [lo, hi] = boxOf(points);
-        const double tiny = kBelowScale * norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
         const auto nearZero = [&](std::size_t i) {
             const auto& q = points[i];
             if (readingOf(Vec3{q[0], q[1], q[2]}, PositionKind::Float) == Reading::NearZero) return true;
-            return std::any_of(q.begin(), q.end(), [&](float v) { return v != 0 && std::fabs(v) < tiny; });
+            return std::any_of(q.begin(), q.end(), [&](float v) { return belowScale(v, diagonal); });
         };
         if (points.size() < 3 || !(nearZero(0) || nearZero(points.size() - 1))) return false;
         for (std::size_t i = 1; i + 1 < points.size(); ++i)
@@ -660,8 +665,7 @@ private:
             // it falls.
             if (readingOf(read, c.kind) == Reading::Wrong || (read.x == 0 && read.y == 0 && read.z == 0)) return false;
             const auto q = arr(read);
-            for (float v : q)
-                if (v != 0 && std::fabs(v) < kBelowScale * diagonal) return false;
+            if (std::any_of(q.begin(), q.end(), [&](float v) { return belowScale(v, diagonal); })) return false;
             for (int a = 0; a < 3; ++a)
                 if (!(q[a] >= lo[a] && q[a] <= hi[a])) return false;
             return std::any_of(c.positions.begin(), c.positions.end(), [&](const std::array<float, 3>& v) {
@@ -919,7 +923,8 @@ private:
                     const std::uint64_t from = r.begin + (p.first + 4 - r.begin % 4) % 4;
                     if (from + bytes > r.end) continue;
                     // Packed float pairs are judged four starts at a time first.
-                    const std::uint64_t starts = std::min<std::uint64_t>((r.end - bytes - from) / 4 + 1, kUvScanChecks - checks);
+                    const std::uint64_t starts =
+                        std::min<std::uint64_t>((r.end - bytes - from) / 4 + 1, kUvScanChecks - checks);
                     UvWords words = f.kind == UvPairKind::Float ? uvWords(from, starts) : UvWords{};
                     for (std::uint64_t k = 0; k < starts && best.score < kGoodEnough; ++k, ++checks) {
                         const std::uint64_t st = from + 4 * k;
@@ -962,9 +967,10 @@ private:
     auto uvBlockReader(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
         return [this, kind, divisor, s, stride](std::uint64_t id) {
             // Float pairs, the most tried, without the reader's dispatch.
+            const std::uint64_t at = s + id * stride;
             if (kind == UvPairKind::Float)
-                return UvPair{std::bit_cast<float>(bytes_.u32(s + id * stride)), std::bit_cast<float>(bytes_.u32(s + id * stride + 4))};
-            return uvPairAt(bytes_, s + id * stride, kind, pairSize(kind) / 2, divisor);
+                return UvPair{std::bit_cast<float>(bytes_.u32(at)), std::bit_cast<float>(bytes_.u32(at + 4))};
+            return uvPairAt(bytes_, at, kind, pairSize(kind) / 2, divisor);
         };
     }
     std::uint64_t uvBlockBytes(UvPairKind kind, std::uint32_t stride) const {
@@ -989,14 +995,14 @@ private:
         if (overlapsIndices(s, s + bytes) || insideNormals(s, s + bytes)) return;
         const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride));
         if (score > best.score + 0.02)
-            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor, score};
+            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
+                    score};
     }
 
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
     bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
         return quickUvs(uvBlockReader(kind, divisor, s, stride));
     }
-
 
     // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
     template <class Reader>
@@ -1056,7 +1062,8 @@ private:
         c.uvBytes = {};
         if (uv.location == UvLocation::SeparateBlock) {
             const UvPairKind kind = uvPairKind(uv.format);
-            c.uvBytes = {uv.blockStart, uv.blockStart + uvBlockBytes(kind, uv.blockStride ? uv.blockStride : pairSize(kind))};
+            const std::uint32_t stride = uv.blockStride ? uv.blockStride : pairSize(kind);
+            c.uvBytes = {uv.blockStart, uv.blockStart + uvBlockBytes(kind, stride)};
         }
         const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
         // Formats align their index blocks: of two readings of the same small values
@@ -1183,12 +1190,11 @@ std::vector<VertexRegion> scanFloatRegions(std::span<const std::uint8_t> model, 
             // many zeros (a UV at the origin, a flat axis). Lanes count down by their masks.
             Lanes<4> zero{}, nonzero{}, typical{};
             for (std::uint64_t w = 0; w < kRegionChunk; w += 16) {
-                const Lanes<4> bits = bigEndian ? lanesAt<4, true>(model.data() + c + a + w)
-                                                : lanesAt<4, false>(model.data() + c + a + w);
+                const Lanes<4> bits = lanesAt<4>(model.data() + c + a + w, bigEndian);
                 const Lanes<4> isZero = (Lanes<4>)((bits & 0x7FFFFFFFu) == 0);
                 const Lanes<4> exponent = bits >> 23 & 0xFFu;
-                const Lanes<4> plausible =
-                    (Lanes<4>)(exponent >= kPlausibleExponents[0]) & (Lanes<4>)(exponent <= kPlausibleExponents[1]) & ~isZero;
+                const Lanes<4> plausible = (Lanes<4>)(exponent >= kPlausibleExponents[0]) &
+                                           (Lanes<4>)(exponent <= kPlausibleExponents[1]) & ~isZero;
                 zero -= isZero;
                 nonzero -= plausible;
                 typical -= plausible & (Lanes<4>)(exponent >= 127 - 10) & (Lanes<4>)(exponent <= 127 + 13);
@@ -1319,7 +1325,7 @@ void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, Verte
             if (w + 64 <= end) {
                 Lanes<4> small{};
                 for (std::uint64_t k = 0; k < 64; k += 16) {
-                    const Lanes<4> x = bigEndian ? lanesAt<4, true>(model.data() + w + k) : lanesAt<4, false>(model.data() + w + k);
+                    const Lanes<4> x = lanesAt<4>(model.data() + w + k, bigEndian);
                     small |= (Lanes<4>)((x & 0x7FFFFFFFu) <= kBelowOne);
                 }
                 if (!anyLane(small)) {
@@ -1349,9 +1355,9 @@ void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, Verte
 }
 
 BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
-                                             std::span<const VertexRegion> floatRegions,
-                                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
-                                             std::size_t keep, const std::atomic<bool>* cancel) {
+                             std::span<const VertexRegion> floatRegions,
+                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes, std::size_t keep,
+                             const std::atomic<bool>* cancel) {
     BlockSearch search(model, block, indexBytes, cancel);
     search.setNormalBlocks(floatRegions);
     // Float-looking stretches inside the index block are its own values: regions are cut

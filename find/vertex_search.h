@@ -43,8 +43,8 @@ struct BlockLayouts {
     std::vector<LayoutCandidate> withoutUvBlock;
 };
 BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlock& block,
-                                             std::span<const VertexRegion> floatRegions,
-                                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes,
-                                             std::size_t keep, const std::atomic<bool>* cancel);
+                             std::span<const VertexRegion> floatRegions,
+                             std::span<const std::pair<std::uint64_t, std::uint64_t>> indexBytes, std::size_t keep,
+                             const std::atomic<bool>* cancel);
 
 }  // namespace nimbrel
