@@ -20,6 +20,8 @@ constexpr std::size_t kAlternativesPerBlock = 3;
 constexpr double kClearIndexScore = 0.6;
 // And positions this clear are taken for a mesh's, which no other mesh reads as UVs.
 constexpr double kClearPositions = 0.75;
+// Vertex scores this close are readings alike, of which the nearer or unshared one goes first.
+constexpr double kAlikePositions = 0.03;
 constexpr std::size_t kMaxBlocks = 4096;
 constexpr std::uint64_t kMisreadRunLength = 4;  // times a run's length that makes a longer one hold it
 constexpr std::uint64_t kPartBytes = 1u << 20;
@@ -216,6 +218,40 @@ void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<Blo
         }
 }
 
+// Parts of one shape fit each other's vertices. Where a clear block's best reading takes
+// the positions another clear block's best reads better, and an alternative that reads
+// about as well takes positions no other block's best does, the alternative is its own.
+void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found) {
+    const auto clear = [&](std::size_t i) {
+        return !found[i].found.empty() && blocks[i].measures.indexScore >= kClearIndexScore;
+    };
+    const auto overlaps = [](const std::pair<std::uint64_t, std::uint64_t>& a,
+                             const std::pair<std::uint64_t, std::uint64_t>& b) {
+        return overlapOf(a.first, a.second, b.first, b.second) > 0;
+    };
+    const auto takenByOther = [&](std::size_t i, const LayoutCandidate& c, bool better) {
+        for (std::size_t j = 0; j < found.size(); ++j) {
+            if (j == i || !clear(j)) continue;
+            if (overlapOf(blocks[i].start, blocks[i].byteEnd(), blocks[j].start, blocks[j].byteEnd()) > 0) continue;
+            const LayoutCandidate& other = found[j].found.front();
+            if (overlaps(c.positionBytes, other.positionBytes) && (!better || other.score > c.score)) return true;
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (!clear(i) || !takenByOther(i, found[i].found.front(), true)) continue;
+        auto& list = found[i].found;
+        for (std::size_t k = 1; k < list.size(); ++k) {
+            if (list[k].measures.vertexScore < list[0].measures.vertexScore - kAlikePositions) break;
+            if (overlaps(list[k].positionBytes, list[0].positionBytes) || takenByOther(i, list[k], false)) continue;
+            list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(k));
+            found[i].withoutUvBlock.erase(found[i].withoutUvBlock.begin(),
+                                          found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
+            break;
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, const FindOptions& options) {
@@ -310,6 +346,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
         found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], indexBytes,
                                    kAlternativesPerBlock, options.cancel);
     });
+    shareNoPositions(blocks, found);
     dropUvsOfOtherMeshes(blocks, found);
     std::vector<LayoutCandidate> all;
     for (auto& f : found) all.insert(all.end(), f.found.begin(), f.found.end());

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace nimbrel {
@@ -13,10 +15,10 @@ namespace {
 constexpr std::size_t kEdgeSampleTriangles = 20000;
 // A triangle whose area is this share of an equilateral one of the same edges is a needle.
 constexpr double kNeedleQuality = 0.02;
+constexpr std::size_t kSmallMesh = 64;  // triangles
 // The window neighbourPairs looks for shared edges in.
 constexpr std::size_t kNeighbourWindow = 4096;
 // Below this many neighbour pairs the folded shares say too little to count.
-constexpr std::uint64_t kMinNeighbourPairs = 6;
 // Neighbours meeting at a sharper angle than about 78 degrees are folded: rare on a real
 // surface, 44 % of pairs for scattered points.
 constexpr double kFoldedCosine = 0.2;
@@ -104,6 +106,71 @@ bool readable(std::span<const std::array<float, 3>> positions, const std::array<
     const std::size_t n = positions.size();
     if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
     return finite3(positions[t[0]]) && finite3(positions[t[1]]) && finite3(positions[t[2]]);
+}
+
+// The needles of a small mesh that are half of a long, thin parallelogram (the side of a
+// board or a wall), with the other half across their longest edge: a small part is often
+// one board. In a large mesh they count, since a regular grid misread one axis at a time
+// keeps its quads. Vertices split at seams still share their positions.
+std::size_t halvesOfFlatQuads(std::span<const std::array<float, 3>> positions,
+                              std::span<const std::array<std::uint32_t, 3>> triangles,
+                              std::span<const std::uint32_t> needles, double diagonal) {
+    if (needles.empty() || triangles.size() > kSmallMesh) return 0;
+    using Point = std::array<float, 3>;
+    struct Edge {
+        Point a, b;
+        bool operator==(const Edge&) const = default;
+    };
+    struct EdgeHash {
+        std::size_t operator()(const Edge& e) const {
+            std::uint32_t bits[6];
+            std::memcpy(bits, e.a.data(), 12);
+            std::memcpy(bits + 3, e.b.data(), 12);
+            std::size_t h = 0;
+            for (std::uint32_t v : bits) h = h * 0x9E3779B97F4A7C15ull + v;
+            return h;
+        }
+    };
+    const auto edgeOf = [&](std::uint32_t u, std::uint32_t v) {
+        const Point& a = positions[u];
+        const Point& b = positions[v];
+        return a < b ? Edge{a, b} : Edge{b, a};
+    };
+    const auto squared = [&](std::uint32_t u, std::uint32_t v) {
+        const auto d = minus(positions[v], positions[u]);
+        return d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    };
+    // Each needle by its longest edge, with the corner across it.
+    std::unordered_map<Edge, std::vector<std::pair<std::uint32_t, std::uint32_t>>, EdgeHash> byEdge;
+    for (std::uint32_t i : needles) {
+        const auto& t = triangles[i];
+        int k = 0;
+        for (int e = 1; e < 3; ++e)
+            if (squared(t[e], t[(e + 1) % 3]) > squared(t[k], t[(k + 1) % 3])) k = e;
+        byEdge[edgeOf(t[k], t[(k + 1) % 3])].push_back({i, t[(k + 2) % 3]});
+    }
+    std::vector<bool> paired(triangles.size(), false);
+    const double tolerance = 1e-5 * diagonal;
+    for (std::size_t i = 0; i < triangles.size(); ++i) {
+        const auto& t = triangles[i];
+        if (!readable(positions, t)) continue;
+        for (int e = 0; e < 3; ++e) {
+            const auto found = byEdge.find(edgeOf(t[e], t[(e + 1) % 3]));
+            if (found == byEdge.end()) continue;
+            const Point& p = positions[t[e]];
+            const Point& q = positions[t[(e + 1) % 3]];
+            const Point& w = positions[t[(e + 2) % 3]];
+            for (const auto& [needle, corner] : found->second) {
+                if (needle == i) continue;
+                // The diagonals of a parallelogram halve each other.
+                const Point& a = positions[corner];
+                double off = 0;
+                for (int c = 0; c < 3; ++c) off = std::max(off, std::fabs(double{a[c]} + w[c] - p[c] - q[c]));
+                if (off <= tolerance) paired[needle] = true;
+            }
+        }
+    }
+    return static_cast<std::size_t>(std::count(paired.begin(), paired.end(), true));
 }
 
 }  // namespace
@@ -337,7 +404,7 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
 
     const bool withUvs = !uvs.empty() && uvs.size() == n;
     std::uint64_t degenerate = 0;
-    std::uint64_t needles = 0;
+    std::vector<std::uint32_t> needles;
     std::vector<double> edges;
     const std::size_t step = edgeSampleStep(triangles.size());
     std::size_t index = 0;
@@ -362,13 +429,13 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
         if (!(area > 1e-12 * diagonal * diagonal) || squares == 0) {
             ++degenerate;
         } else if (4 * std::sqrt(3.0) * area / squares < kNeedleQuality) {
-            ++needles;
+            needles.push_back(static_cast<std::uint32_t>(index - 1));
         }
         if (sampled) edges.insert(edges.end(), {e1, e2, e3});
     }
     const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
     m.degenerateShare = static_cast<double>(degenerate) / count;
-    m.needleShare = static_cast<double>(needles) / count;
+    m.needleShare = static_cast<double>(needles.size() - halvesOfFlatQuads(positions, triangles, needles, diagonal)) / count;
     if (!edges.empty() && diagonal > 0) {
         auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
         std::nth_element(edges.begin(), mid, edges.end());
@@ -434,6 +501,7 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
     m.uvFoldedShare =
         uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
     std::uint64_t outside = 0;
+    std::uint64_t farOutside = 0;
     std::uint64_t pairs = 0;
     std::uint64_t nonFinite = 0;
     double uvMagnitude = 0;
@@ -448,6 +516,7 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
         }
         ++pairs;
         if (uv[0] < 0 || uv[0] > 1 || uv[1] < 0 || uv[1] > 1) ++outside;
+        if (uv[0] < -1 || uv[0] > 2 || uv[1] < -1 || uv[1] > 2) ++farOutside;
         for (int a = 0; a < 2; ++a) {
             ulo[a] = std::min(ulo[a], double{uv[a]});
             uhi[a] = std::max(uhi[a], double{uv[a]});
@@ -455,6 +524,12 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
         }
     }
     m.uvOutsideShare = pairs == 0 ? 1 : static_cast<double>(outside) / static_cast<double>(pairs);
+    // A texture tiled once or twice past the square is common; floats misread lie further.
+    // Words, which never lie outside, must not win on that alone.
+    const double outsideTerm =
+        pairs == 0 ? 0
+                   : 1 - 0.4 * (0.25 * static_cast<double>(outside - farOutside) + static_cast<double>(farOutside)) /
+                             static_cast<double>(pairs);
     m.uvDegenerateShare = static_cast<double>(uvDegenerate) / count;
     const double uvDiagonal = pairs == 0 ? 0 : std::hypot(uhi[0] - ulo[0], uhi[1] - ulo[1]);
     double continuity = 0;
@@ -471,7 +546,7 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
     // only where the unwrap's rows wrap.
     const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
     m.uvScore = nonFinite > 0 ? 0
-                              : clamp01(continuity * magnitudeTerm * (1 - 0.4 * m.uvOutsideShare) *
+                              : clamp01(continuity * magnitudeTerm * outsideTerm *
                                         (1 - m.uvDegenerateShare) * foldTerm);
 }
 

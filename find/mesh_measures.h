@@ -20,6 +20,9 @@ CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positio
                                    std::span<const std::array<float, 2>> uvs,
                                    std::span<const std::array<std::uint32_t, 3>> triangles);
 
+/// Fewer neighbour pairs than this say nothing about folds.
+inline constexpr std::uint64_t kMinNeighbourPairs = 6;
+
 /// Two triangles sharing the edge p-q, with the corners a and b across it.
 struct NeighbourPair {
     std::uint32_t p, q, a, b;

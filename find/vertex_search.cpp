@@ -60,6 +60,10 @@ constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that lo
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 constexpr double kBelowScale = 1e-7;       // of a mesh's size: a coordinate this small is no mesh's own
+constexpr double kFarther = 1e-3;          // of a reading's score lost each time its distance doubles
+constexpr double kCounted = 1.04;
+constexpr std::uint64_t kSmallPart = 256;  // vertices
+constexpr double kAlike = 0.03;             // of a vertex score          // for each block whose record count stands right before it
 
 // Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
 // a mesh that large.
@@ -128,6 +132,7 @@ struct UvChoice {
     std::uint32_t blockStride = 0;  ///< separate block: bytes from pair to pair, 0 where packed
     float divisor = 65536.0f;
     double score = 0;
+    bool counted = false;  ///< separate block: its record count stands right before it
 };
 
 // The words of a stretch as floats, for a start-by-start scan of packed float UV blocks:
@@ -406,8 +411,12 @@ public:
         BlockLayouts out;
         for (const PositionChoice& p : choices_) {
             if (out.found.size() >= keep) break;
-            // Only the likeliest positions get the costly search start by start.
-            const UvChoice uv = bestUv(p, regions, &p == &choices_.front());
+            // Only the likeliest positions get the costly search start by start, and those
+            // of a small part that read about as well: parts of one shape fit each other's
+            // vertices, and the caller may give the best to the part it belongs to.
+            const bool likeliest = &p == &choices_.front() ||
+                                   (used_ <= kSmallPart && p.vertexScore >= choices_.front().vertexScore - kAlike);
+            const UvChoice uv = bestUv(p, regions, likeliest);
             LayoutCandidate c;
             if (!candidateFor(p, uv, c)) continue;
             LayoutCandidate plain = c;
@@ -681,9 +690,20 @@ private:
     void keep(PositionChoice choice) {
         if (choice.vertexScore <= 0.05) return;
         choices_.push_back(std::move(choice));
-        std::sort(choices_.begin(), choices_.end(),
-                  [](const PositionChoice& a, const PositionChoice& b) { return a.vertexScore > b.vertexScore; });
+        std::sort(choices_.begin(), choices_.end(), [this](const PositionChoice& a, const PositionChoice& b) {
+            return a.vertexScore * nearness(a) > b.vertexScore * nearness(b);
+        });
         if (choices_.size() > 4) choices_.resize(4);
+    }
+
+    // Formats keep the streams of one mesh together: of readings that score alike (meshes
+    // of one topology and shape), the one nearest the index block is the block's own.
+    double nearness(const PositionChoice& c) const {
+        const std::uint64_t end = c.first + used_ * c.stride;
+        const std::uint64_t apart = end <= block_.start      ? block_.start - end
+                                    : c.first >= block_.byteEnd() ? c.first - block_.byteEnd()
+                                                                  : 0;
+        return 1 - kFarther * std::log2(1.0 + static_cast<double>(apart));
     }
 
     // The triangles at the block's first and last record, whose corners there are read
@@ -877,7 +897,7 @@ private:
             // Formats keep the streams of one mesh close together, with padding or another
             // stream between: every start a little apart from the positions or the indices,
             // first, so that a reading of other bytes at the anchors below must do better.
-            if (everyStart && neighbours().size() >= kQuickPairs)
+            if (everyStart && !neighbours().empty())
                 for (const Format& f : formats)
                     for (std::uint32_t stride : uvStrides(f.kind, kBesideUvStrides)) {
                         const std::uint64_t bytes = uvBlockBytes(f.kind, stride);
@@ -993,11 +1013,28 @@ private:
         if (s + bytes > model_.size()) return;
         if (s < p.first + used_ * p.stride && p.first < s + bytes) return;
         if (overlapsIndices(s, s + bytes) || insideNormals(s, s + bytes)) return;
-        const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride));
-        if (score > best.score + 0.02)
+        const bool counted = countedAt(s, stride);
+        const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
+        // Too few neighbour pairs to see folds: any bytes read as words lie in range and
+        // score as well as the UVs. The first reading taken, of the likeliest format and
+        // nearest the streams, stays then, unless a later one has the count before it.
+        const bool unseen = foldsUnseen() && score >= kUvAccept && best.score >= kUvAccept;
+        if (unseen ? counted && !best.counted : score > best.score + 0.02)
             best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
-                    score};
+                    score, counted};
     }
+
+    // Formats often write a block's record count right before it, in 16 or 32 bits.
+    bool countedAt(std::uint64_t first, std::uint32_t stride) const {
+        const auto countBefore = [&](std::uint64_t at) {
+            const auto counts = [&](std::uint64_t v) { return v == used_ || v == std::uint64_t{block_.maxIndex} + 1; };
+            return (at >= 2 && counts(bytes_.u16(at - 2))) || (at >= 4 && counts(bytes_.u32(at - 4)));
+        };
+        const std::uint64_t before = std::uint64_t{block_.minIndex} * stride;
+        return countBefore(first) || (before != 0 && first >= before && countBefore(first - before));
+    }
+
+    bool foldsUnseen() const { return neighbours().size() < kMinNeighbourPairs; }
 
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
     bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
@@ -1035,7 +1072,8 @@ private:
             ++compared;
             if ((ca > 0) == (cb > 0) && ++folded > kQuickPairs / 8) return false;
         }
-        return compared >= kQuickPairs / 4;
+        // A small mesh is judged on what pairs it has.
+        return compared >= std::min(kQuickPairs / 4, std::max<std::size_t>(1, pairs.size() / 2));
     }
 
     static UvChoice noUvs(PositionKind kind) {
@@ -1052,7 +1090,7 @@ private:
         c.uvLocation = uv.location;
         c.triangles = block_.triangles.size();
         c.measures = p.measures;
-        c.measures.uvScore = uv.score;
+        c.measures.uvScore = uv.counted ? uv.score / kCounted : uv.score;
         // The index part of the measures is the block's own.
         c.measures.indexScore = block_.measures.indexScore;
         c.measures.pairedEdgeShare = block_.measures.pairedEdgeShare;
@@ -1068,8 +1106,12 @@ private:
         const double withUv = uv.location == UvLocation::None ? 0.85 : 0.85 + 0.15 * uv.score;
         // Formats align their index blocks: of two readings of the same small values
         // (one byte apart in the other byte order) the aligned one goes first.
-        const double aligned = block_.start % block_.indexSize == 0 ? 1.0 : 0.95;
-        c.score = std::sqrt(block_.measures.indexScore) * p.vertexScore * withUv * aligned;
+        // A count before the positions says more than alignment does.
+        const bool counted = countedAt(p.first, p.stride);
+        const double aligned = block_.start % block_.indexSize == 0 || counted ? 1.0 : 0.95;
+        // The UV score has the count of its block in it already.
+        c.score = std::min(1.0, std::sqrt(block_.measures.indexScore) * p.vertexScore * nearness(p) * withUv *
+                                    aligned * (counted ? kCounted : 1));
         return true;
     }
 

@@ -391,22 +391,31 @@ TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
 
 // A box of six separate faces, as 3DS writes it: each triangle's corners and then a flags
 // word of edge bits, which read as a fourth corner would make quads.
-TEST(LayoutFinder, ReadsAFlagsWordAfterEachTriangleAsAFaceGap) {
+// A box of the given half sizes with a vertex per face corner, as formats that store a UV
+// per vertex split them; the UVs tile the faces past the unit square.
+Mesh splitBox(float hx, float hy, float hz) {
     Mesh box;
+    const std::array<float, 3> half{hx, hy, hz};
     for (int axis = 0; axis < 3; ++axis)
         for (float side : {-1.0f, 1.0f}) {
             const auto first = static_cast<std::uint32_t>(box.positions.size());
             for (float u : {-1.0f, 1.0f})
                 for (float v : {-1.0f, 1.0f}) {
                     std::array<float, 3> p{};
-                    p[axis] = side * 2.5f;
-                    p[(axis + 1) % 3] = u * 2.5f;
-                    p[(axis + 2) % 3] = v * 2.5f;
+                    p[axis] = side * half[axis];
+                    p[(axis + 1) % 3] = u * half[(axis + 1) % 3];
+                    p[(axis + 2) % 3] = v * half[(axis + 2) % 3];
                     box.positions.push_back(p);
+                    box.uvs.push_back({u < 0 ? -0.5f : 1.5f, v < 0 ? -0.5f : 1.5f});
                 }
             box.triangles.push_back({first, first + 1, first + 3});
             box.triangles.push_back({first, first + 3, first + 2});
         }
+    return box;
+}
+
+TEST(LayoutFinder, ReadsAFlagsWordAfterEachTriangleAsAFaceGap) {
+    const Mesh box = splitBox(2.5f, 2.5f, 2.5f);
     std::mt19937 rng(29);
     Bytes file;
     junk(file, 64, rng);
@@ -421,6 +430,61 @@ TEST(LayoutFinder, ReadsAFlagsWordAfterEachTriangleAsAFaceGap) {
     const LayoutSettings s = bestLayoutAt(file, indices, vertices);
     EXPECT_EQ(s.faceGap, 2);
     EXPECT_EQ(s.faceVertexCount, 3);
+}
+
+// Small parts of a chunked little-endian file: each block after a chunk header and the
+// count of its records, at odd addresses, and parts alike in topology (a board among
+// boxes). Read one byte earlier in big-endian, the faces are the same small values and
+// the floats keep their size; words read from any bytes lie in the unit square, and
+// parts of one topology fit each other's vertices.
+TEST(LayoutFinder, ReadsSmallPartsOfAChunkedFileByTheirCounts) {
+    std::mt19937 rng(37);
+    Bytes file;
+    junk(file, 41, rng);
+    struct Part {
+        std::uint32_t vertices, uvs, faces;
+    };
+    std::vector<Part> parts;
+    for (const auto& [hx, hy, hz] : {std::array{2.5f, 2.5f, 2.5f}, std::array{10.0f, 0.1f, 10.0f},
+                                     std::array{1.0f, 3.0f, 2.0f}}) {
+        const Mesh box = splitBox(hx, hy, hz);
+        const auto count = static_cast<std::uint32_t>(box.positions.size());
+        const auto chunk = [&](std::uint32_t id, std::uint32_t n, std::uint32_t bytes) {
+            put(file, id, 2, false);
+            put(file, 8 + bytes, 4, false);
+            put(file, n, 2, false);
+            return static_cast<std::uint32_t>(file.size());
+        };
+        file.insert(file.end(), {'B', 'o', 'x', 0});
+        Part part{};
+        part.vertices = chunk(0x4110, count, 12 * count);
+        putPositions(file, box);
+        part.uvs = chunk(0x4140, count, 8 * count);
+        for (const auto& uv : box.uvs)
+            for (float c : uv) putFloat(file, c, false);
+        junk(file, 48, rng);
+        part.faces = chunk(0x4120, static_cast<std::uint32_t>(box.triangles.size()), 8 * 12);
+        for (const auto& t : box.triangles) {
+            for (std::uint32_t v : t) put(file, v, 2, false);
+            put(file, 7, 2, false);
+        }
+        parts.push_back(part);
+    }
+    junk(file, 40, rng);
+    ASSERT_EQ(parts[0].faces % 2, 1u);
+    const auto found = findLayouts(file, FindOptions{});
+    for (const Part& part : parts) {
+        SCOPED_TRACE(part.faces);
+        const auto best = std::find_if(found.begin(), found.end(), [&](const LayoutCandidate& c) {
+            return c.settings.faceIndexStart == part.faces || c.settings.faceIndexStart + 1 == part.faces;
+        });
+        ASSERT_NE(best, found.end());
+        EXPECT_EQ(best->settings.faceIndexStart, part.faces);
+        EXPECT_FALSE(best->settings.bigEndian);
+        EXPECT_EQ(best->settings.vertexStart, part.vertices);
+        EXPECT_EQ(best->uvLocation, UvLocation::SeparateBlock);
+        EXPECT_EQ(best->settings.uvBlockStart, part.uvs);
+    }
 }
 
 // Grids from the origin, each right after the last one's indices or after zero padding:
