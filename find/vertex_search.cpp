@@ -906,9 +906,10 @@ private:
                         for (const auto& [from, to] : {std::pair{p.first, p.first + recordBytes},
                                                        std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
                             for (std::uint64_t d = 0; d < kUvBesideBytes; d += 2) {
-                                if (worthTrying(p, f.kind, f.divisor, to + d, stride))
+                                if (worthTrying(p, best, f.kind, f.divisor, to + d, stride))
                                     trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, stride, best);
-                                if (from >= bytes + d && worthTrying(p, f.kind, f.divisor, from - bytes - d, stride))
+                                if (from >= bytes + d &&
+                                    worthTrying(p, best, f.kind, f.divisor, from - bytes - d, stride))
                                     trySeparateUvs(p, f.format, f.kind, f.divisor, from - bytes - d, stride, best);
                             }
                     }
@@ -928,7 +929,8 @@ private:
                             if (r.end - r.begin >= j * bytes) starts.push_back(r.end - j * bytes);
                     }
                     for (std::uint64_t st : starts)
-                        if (fits(p, f.kind, st, stride) && (!quick || quickUvs(f.kind, f.divisor, st, stride)))
+                        if (fits(p, f.kind, st, stride) && !settledAgainst(best, st, stride) &&
+                            (!quick || quickUvs(f.kind, f.divisor, st, stride)))
                             trySeparateUvs(p, f.format, f.kind, f.divisor, st, stride, best);
                 }
             // Blocks written back to back put the UVs after any other block: every start
@@ -949,7 +951,7 @@ private:
                     for (std::uint64_t k = 0; k < starts && best.score < kGoodEnough; ++k, ++checks) {
                         const std::uint64_t st = from + 4 * k;
                         if (!words.empty() && k % 4 == 0) words.ruleOut(neighbours(), k);
-                        if (words.ruledOut(k) || !worthTrying(p, f.kind, f.divisor, st, pair)) continue;
+                        if (words.ruledOut(k) || !worthTrying(p, best, f.kind, f.divisor, st, pair)) continue;
                         trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
                     }
                     if (best.score >= kGoodEnough || checks >= kUvScanChecks) break;
@@ -1009,7 +1011,7 @@ private:
     // smallest index on.
     void trySeparateUvs(const PositionChoice& p, VertexFormat format, UvPairKind kind, float divisor, std::uint64_t s,
                         std::uint32_t stride, UvChoice& best) const {
-        if (!fits(p, kind, s, stride)) return;
+        if (!fits(p, kind, s, stride) || settledAgainst(best, s, stride)) return;
         const bool counted = countedAt(s, stride);
         const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
         // Too few neighbour pairs to see folds: any bytes read as words lie in range and
@@ -1047,9 +1049,14 @@ private:
         return quickUvs(uvBlockReader(kind, divisor, s, stride));
     }
     // The cheap tests first.
-    bool worthTrying(const PositionChoice& p, UvPairKind kind, float divisor, std::uint64_t s,
+    bool worthTrying(const PositionChoice& p, const UvChoice& best, UvPairKind kind, float divisor, std::uint64_t s,
                      std::uint32_t stride) const {
-        return fits(p, kind, s, stride) && quickUvs(kind, divisor, s, stride);
+        return fits(p, kind, s, stride) && !settledAgainst(best, s, stride) && quickUvs(kind, divisor, s, stride);
+    }
+
+    // Where folds go unseen, a reading taken stays against any without a count before it.
+    bool settledAgainst(const UvChoice& best, std::uint64_t s, std::uint32_t stride) const {
+        return foldsUnseen() && best.score >= kUvAccept && (best.counted || !countedAt(s, stride));
     }
 
     // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
