@@ -509,7 +509,27 @@ UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
 }
 
 void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>> triangles,
-                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m) {
+                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m, double floor) {
+    std::uint64_t uvCompared = 0, uvFolded = 0;
+    for (const NeighbourPair& pair : g.pairs) {
+        const auto [ca, cb] = uvSides(uvs[pair.p], uvs[pair.q], uvs[pair.a], uvs[pair.b]);
+        if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
+        ++uvCompared;
+        if ((ca > 0) == (cb > 0)) ++uvFolded;
+    }
+    // Too few pairs with UV area say nothing: the share stays 0, which costs no score.
+    m.uvFoldedShare =
+        uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
+    // Scattered pairs overlap half their neighbours across the shared edge; an unwrap
+    // only where a mirrored half meets the other. The small slope below that keeps the
+    // UVs read from their true start ahead of those read a few pairs off, which fold
+    // only where the unwrap's rows wrap.
+    const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
+    // Every other term is at most 1.
+    if (foldTerm < floor) {
+        m.uvScore = foldTerm;
+        return;
+    }
     const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
     std::uint64_t uvDegenerate = 0;
     std::vector<double> uvEdges;
@@ -523,16 +543,6 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
         if (!(std::fabs(du1 * dv2 - du2 * dv1) > 1e-12)) ++uvDegenerate;
         if (sampled) uvEdges.push_back(std::hypot(du1, dv1));
     }
-    std::uint64_t uvCompared = 0, uvFolded = 0;
-    for (const NeighbourPair& pair : g.pairs) {
-        const auto [ca, cb] = uvSides(uvs[pair.p], uvs[pair.q], uvs[pair.a], uvs[pair.b]);
-        if (!(std::fabs(ca) > 1e-12) || !(std::fabs(cb) > 1e-12)) continue;
-        ++uvCompared;
-        if ((ca > 0) == (cb > 0)) ++uvFolded;
-    }
-    // Too few pairs with UV area say nothing: the share stays 0, which costs no score.
-    m.uvFoldedShare =
-        uvCompared >= kMinNeighbourPairs ? static_cast<double>(uvFolded) / static_cast<double>(uvCompared) : 0;
     std::uint64_t outside = 0;
     std::uint64_t farOutside = 0;
     std::uint64_t pairs = 0;
@@ -573,11 +583,6 @@ void measureUvs(const UvGround& g, std::span<const std::array<std::uint32_t, 3>>
         continuity = clamp01((9.0 - r) / 4.0);
     }
     const double magnitudeTerm = uvMagnitude <= 64 ? 1 : (uvMagnitude <= 1024 ? 0.3 : 0);
-    // Scattered pairs overlap half their neighbours across the shared edge; an unwrap
-    // only where a mirrored half meets the other. The small slope below that keeps the
-    // UVs read from their true start ahead of those read a few pairs off, which fold
-    // only where the unwrap's rows wrap.
-    const double foldTerm = clamp01(1 - 0.5 * m.uvFoldedShare - 3 * std::max(0.0, m.uvFoldedShare - 0.1));
     m.uvScore = nonFinite > 0 ? 0
                               : clamp01(continuity * magnitudeTerm * outsideTerm *
                                         (1 - m.uvDegenerateShare) * foldTerm);

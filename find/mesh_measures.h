@@ -64,9 +64,10 @@ UvGround uvGroundOf(std::span<const std::array<float, 3>> positions,
                     CandidateMeasures* folds = nullptr);
 
 /// uvOutsideShare, uvDegenerateShare, uvFoldedShare and uvScore of uvs, one pair per
-/// position, over the triangles the ground was worked out for.
+/// position, over the triangles the ground was worked out for. Where the folds alone
+/// put the score below floor, only uvFoldedShare is measured and uvScore is a bound.
 void measureUvs(const UvGround& ground, std::span<const std::array<std::uint32_t, 3>> triangles,
-                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m);
+                std::span<const std::array<float, 2>> uvs, CandidateMeasures& m, double floor = 0);
 
 /// The position and UV measures alone, with vertexScore and uvScore: the index part of m
 /// is left as it is, so a search over vertex layouts of one block measures its index once.

@@ -757,8 +757,10 @@ private:
             tiny = tiny || (uv.u != 0 && std::fabs(uv.u) < kTinyUv) || (uv.v != 0 && std::fabs(uv.v) < kTinyUv);
             uvs[id] = {uv.u, uv.v};
         }
+        // Readings below acceptance count for nothing, even with their block's count.
         CandidateMeasures m;
-        measureUvs(groundOf(p), uvSample(), uvs, m);
+        measureUvs(groundOf(p), uvSample(), uvs, m, kUvAccept / kCounted);
+        if (m.uvScore < kUvAccept / kCounted) return 0;
         const bool strayed = endsStrayed([&](std::uint32_t id) { return std::array<float, 3>{uvs[id][0], uvs[id][1], 0}; });
         return m.uvScore * (strayed ? kStrayEnd : 1) * (tiny ? kStrayEnd : 1) * uvOutlierTerm(uvs);
     }
@@ -878,7 +880,8 @@ private:
                 };
                 if (neighbours().size() >= kQuickPairs && !quickUvs(reader)) continue;
                 const double score = uvScoreOf(p, reader);
-                if (score > best.score + 0.02) best = {UvLocation::InVertexRecord, f.format, u, 0, 0, f.divisor, score};
+                if (score >= kUvAccept && score > best.score + 0.02)
+                    best = {UvLocation::InVertexRecord, f.format, u, 0, 0, f.divisor, score};
             }
         }
         // The UVs may lie in a block of their own, packed or in records of another stream,
@@ -1017,7 +1020,8 @@ private:
         // Too few neighbour pairs to see folds: any bytes read as words lie in range and
         // score as well as the UVs. The first reading taken, of the likeliest format and
         // nearest the streams, stays then, unless a later one has the count before it.
-        const bool unseen = foldsUnseen() && score >= kUvAccept && best.score >= kUvAccept;
+        if (score < kUvAccept) return;
+        const bool unseen = foldsUnseen() && best.score >= kUvAccept;
         if (unseen ? counted && !best.counted : score > best.score + 0.02)
             best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
                     score, counted};
