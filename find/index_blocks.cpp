@@ -17,6 +17,7 @@ constexpr std::uint32_t kSpread32 = 1u << 20;
 constexpr std::uint32_t kWideLimit = 1u << 24;  // the tool reads 24 bits of a DW index
 constexpr std::uint32_t kRestart = 0xFFFF;
 constexpr std::uint64_t kExtendLimit = 48;    // elements a run may grow by at each end
+constexpr std::size_t kIsolatedTail = 2;  // faces sharing no edge that end a list read on
 constexpr std::uint64_t kEdgeValues = 2 * kChunk;  // elements at a run's ends checked for outside data
 constexpr std::uint64_t kRestartWindow = 96;  // values that must stay low after a restart
 constexpr std::uint64_t kSampleFaces = 1000;  // faces a layout guess is judged on
@@ -196,6 +197,39 @@ bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t en
            (fourthValues <= 8 && 3 * fourthValues < cornerValues);
 }
 
+// How many of the last faces of a list share no edge with any other face: none where
+// most of the last few share none, as in a mesh with a vertex per corner.
+std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles) {
+    constexpr std::size_t kEnd = 64;
+    if (triangles.size() < 4 * kEnd) return 0;
+    const auto edgeOf = [](std::uint32_t a, std::uint32_t b) {
+        return a < b ? std::uint64_t{a} << 32 | b : std::uint64_t{b} << 32 | a;
+    };
+    const auto last = triangles.last(kEnd);
+    std::vector<std::uint64_t> ends;
+    for (const auto& t : last)
+        for (int e = 0; e < 3; ++e) ends.push_back(edgeOf(t[e], t[(e + 1) % 3]));
+    std::sort(ends.begin(), ends.end());
+    ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+    const auto slot = [&](std::uint64_t edge) {
+        const auto at = std::lower_bound(ends.begin(), ends.end(), edge);
+        return at != ends.end() && *at == edge ? static_cast<std::size_t>(at - ends.begin()) : ends.size();
+    };
+    // How often each of those edges appears in the whole list.
+    std::vector<std::uint32_t> uses(ends.size() + 1, 0);
+    for (const auto& t : triangles)
+        for (int e = 0; e < 3; ++e) ++uses[slot(edgeOf(t[e], t[(e + 1) % 3]))];
+    const auto shared = [&](const std::array<std::uint32_t, 3>& t) {
+        for (int e = 0; e < 3; ++e)
+            if (uses[slot(edgeOf(t[e], t[(e + 1) % 3]))] > 1) return true;
+        return false;
+    };
+    if (2 * static_cast<std::size_t>(std::count_if(last.begin(), last.end(), shared)) < kEnd) return 0;
+    std::size_t tail = 0;
+    while (tail < kEnd && !shared(last[kEnd - 1 - tail])) ++tail;
+    return tail;
+}
+
 // A quarter above the 98th percentile of the corners: the ends of a block name vertices
 // up to its largest, the bytes after it far more.
 std::uint32_t bulkLimit(std::span<const std::array<std::uint32_t, 3>> triangles) {
@@ -333,6 +367,14 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         // Faces far above what the block names elsewhere are the data around it read on.
         const std::uint32_t limit = bulkLimit(block.triangles);
         trimEnds([&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; });
+        // Near the top of the index range the bytes after a block read as indices in
+        // range too, but their faces share no edge with the mesh. A mesh may hold a lone
+        // face or two (CAD parts do), so only a longer tail of them is cut.
+        const std::size_t tail = isolatedTail(block.triangles);
+        if (tail >= kIsolatedTail) {
+            block.triangles.resize(block.triangles.size() - tail);
+            count -= 3 * tail;
+        }
         if (block.triangles.size() < minTriangles) return false;
     } else if (best.topology != IndexTopology::List) {
         std::uint64_t first = begin + phase;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "find/index_blocks.h"
 #include "find/layout_finder.h"
 #include "find/mesh_measures.h"
 
@@ -102,6 +103,26 @@ TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
         EXPECT_EQ(found.front().uvLocation, UvLocation::None);
         EXPECT_GT(found.front().score, 0.7);
     }
+}
+
+// A 16-bit list of a mesh that names nearly all 65,536 values: the random bytes after
+// it read as indices in range too, and the list ends where its faces stop sharing edges.
+TEST(LayoutFinder, EndsAListNearTheTopOfTheIndexRangeWithItsLastFace) {
+    const Mesh mesh = grid(255);
+    std::mt19937 rng(41);
+    Bytes file;
+    junk(file, 100, rng);
+    const auto start = static_cast<std::uint32_t>(file.size());
+    for (const auto& t : mesh.triangles)
+        for (std::uint32_t v : t) put(file, v, 2, false);
+    junk(file, 96, rng);
+    std::vector<IndexBlock> blocks;
+    for (const IndexRun& run : joinRuns(scanIndexRuns(file, 0, file.size(), nullptr)))
+        for (IndexBlock& b : resolveRun(file, run, 8))
+            if (b.indexSize == 2 && !b.bigEndian && b.start == start) blocks.push_back(std::move(b));
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].count, 3 * mesh.triangles.size());
+    EXPECT_EQ(blocks[0].maxIndex, 255u * 255u - 1);
 }
 
 TEST(LayoutFinder, TellsBackToBackBlocksApart) {
@@ -619,7 +640,8 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
                            {"sphere_vnormals_be.ply", 9490, 225, 386, 24}, {"reference_le.ply", 13801, 280, 845, 16},
                            {"jeep.ms3d", 0x45ce, 0x11, 1190, 15},           {"box_textured.bin", 0x300, 0x120, 24, 12},
                            {"engine.bin", 0x147348, 0x5e50, 2012, 12},      {"engine.bin", 0x14db10, 0x14280, 264, 12},
-                           {"engine.bin", 0x1591b0, 0x38a6c, 43, 12}};
+                           {"engine.bin", 0x1591b0, 0x38a6c, 43, 12},       {"boxes.3ds", 0x953, 0x68d, 32, 12},
+                           {"boxes.3ds", 0x17db, 0x1515, 32, 12}};
     std::map<std::string, std::vector<LayoutCandidate>> scanned;
     for (const Known& k : known) {
         SCOPED_TRACE(k.file);
