@@ -251,9 +251,13 @@ struct Steps {
     std::uint64_t limit = 0;
 
     Steps(const Stream& stream, std::uint64_t first, std::uint64_t last) : s(stream) {
+        // Eight neighbouring steps at a time: one step per stride of a multiple of a face's
+        // size would see one corner's steps alone (a grid row's 1s without its 222s).
+        constexpr std::uint64_t kTogether = 8;
         std::vector<std::uint32_t> jumps;
-        const std::uint64_t step = std::max<std::uint64_t>(1, (last - first) / 4096);
-        for (std::uint64_t j = first + 1; j < last; j += step) jumps.push_back(jump(j));
+        const std::uint64_t step = std::max<std::uint64_t>(kTogether, (last - first) / 4096 * kTogether);
+        for (std::uint64_t j = first + 1; j < last; j += step)
+            for (std::uint64_t k = j; k < std::min(last, j + kTogether); ++k) jumps.push_back(jump(k));
         const auto at95 = jumps.begin() + static_cast<std::ptrdiff_t>(jumps.size() * 95 / 100);
         std::nth_element(jumps.begin(), at95, jumps.end());
         limit = 2 * std::uint64_t{*at95} + 16;

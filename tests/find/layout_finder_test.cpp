@@ -105,24 +105,40 @@ TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
     }
 }
 
-// A 16-bit list of a mesh that names nearly all 65,536 values: the random bytes after
-// it read as indices in range too, and the list ends where its faces stop sharing edges.
-TEST(LayoutFinder, EndsAListNearTheTopOfTheIndexRangeWithItsLastFace) {
-    const Mesh mesh = grid(255);
-    std::mt19937 rng(41);
+// The block of one list as the resolver reads it, the list written between random bytes.
+IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng) {
     Bytes file;
     junk(file, 100, rng);
     const auto start = static_cast<std::uint32_t>(file.size());
     for (const auto& t : mesh.triangles)
-        for (std::uint32_t v : t) put(file, v, 2, false);
+        for (std::uint32_t v : t) put(file, v, indexSize, false);
     junk(file, 96, rng);
-    std::vector<IndexBlock> blocks;
+    std::vector<IndexBlock> found;
     for (const IndexRun& run : joinRuns(scanIndexRuns(file, 0, file.size(), nullptr)))
         for (IndexBlock& b : resolveRun(file, run, 8))
-            if (b.indexSize == 2 && !b.bigEndian && b.start == start) blocks.push_back(std::move(b));
-    ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blocks[0].count, 3 * mesh.triangles.size());
-    EXPECT_EQ(blocks[0].maxIndex, 255u * 255u - 1);
+            if (b.indexSize == indexSize && !b.bigEndian && b.start + 48 * indexSize >= start &&
+                b.start <= start + 48 * indexSize)
+                found.push_back(std::move(b));
+    EXPECT_EQ(found.size(), 1u);
+    if (found.empty()) return {};
+    EXPECT_EQ(found[0].start, start);
+    return found[0];
+}
+
+// A 16-bit list that names nearly all 65,536 values: the random bytes after it read as
+// indices in range too, and the list ends where its faces stop sharing edges. A 32-bit
+// list of a grid: its first faces step a row at a time, which a sample of its steps taken
+// a multiple of six values apart never sees.
+TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
+    std::mt19937 rng(41);
+    const Mesh top = grid(255);
+    const IndexBlock nearTop = resolvedList(top, 2, rng);
+    EXPECT_EQ(nearTop.count, 3 * top.triangles.size());
+    EXPECT_EQ(nearTop.maxIndex, 255u * 255u - 1);
+    const Mesh rows = grid(68);
+    const IndexBlock fromTheFirstRow = resolvedList(rows, 4, rng);
+    EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
+    EXPECT_EQ(fromTheFirstRow.minIndex, 0u);
 }
 
 TEST(LayoutFinder, TellsBackToBackBlocksApart) {
