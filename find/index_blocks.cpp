@@ -215,11 +215,14 @@ std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles
         const auto at = std::lower_bound(ends.begin(), ends.end(), edge);
         return at != ends.end() && *at == edge ? static_cast<std::size_t>(at - ends.begin()) : ends.size();
     };
-    // How often each of those edges appears in the whole list.
+    // How often each of those edges appears in the whole list; a face naming a corner
+    // twice holds one of its edges twice, and shares it with nothing.
     std::vector<std::uint32_t> uses(ends.size() + 1, 0);
     for (const auto& t : triangles)
-        for (int e = 0; e < 3; ++e) ++uses[slot(edgeOf(t[e], t[(e + 1) % 3]))];
+        if (!hasRepeatedCorner(t))
+            for (int e = 0; e < 3; ++e) ++uses[slot(edgeOf(t[e], t[(e + 1) % 3]))];
     const auto shared = [&](const std::array<std::uint32_t, 3>& t) {
+        if (hasRepeatedCorner(t)) return false;
         for (int e = 0; e < 3; ++e)
             if (uses[slot(edgeOf(t[e], t[(e + 1) % 3]))] > 1) return true;
         return false;

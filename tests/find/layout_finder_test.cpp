@@ -105,13 +105,16 @@ TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
     }
 }
 
-// The block of one list as the resolver reads it, the list written between random bytes.
-IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng) {
+// The block of one list as the resolver reads it, the list written between random bytes,
+// with the values of after right behind it.
+IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng,
+                        std::initializer_list<std::uint32_t> after = {}) {
     Bytes file;
     junk(file, 100, rng);
     const auto start = static_cast<std::uint32_t>(file.size());
     for (const auto& t : mesh.triangles)
         for (std::uint32_t v : t) put(file, v, indexSize, false);
+    for (std::uint32_t v : after) put(file, v, indexSize, false);
     junk(file, 96, rng);
     std::vector<IndexBlock> found;
     for (const IndexRun& run : joinRuns(scanIndexRuns(file, 0, file.size(), nullptr)))
@@ -125,14 +128,15 @@ IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng) {
     return found[0];
 }
 
-// A 16-bit list that names nearly all 65,536 values: the random bytes after it read as
-// indices in range too, and the list ends where its faces stop sharing edges. A 32-bit
+// A 16-bit list that names nearly all 65,536 values: the bytes after it read as indices
+// in range too, and the list ends where its faces stop sharing edges (a face naming a
+// corner twice shares its own edge with nothing). A 32-bit
 // list of a grid: its first faces step a row at a time, which a sample of its steps taken
 // a multiple of six values apart never sees.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
     const Mesh top = grid(255);
-    const IndexBlock nearTop = resolvedList(top, 2, rng);
+    const IndexBlock nearTop = resolvedList(top, 2, rng, {60001, 1234, 40000, 50000, 777, 50000, 3210, 45678, 12});
     EXPECT_EQ(nearTop.count, 3 * top.triangles.size());
     EXPECT_EQ(nearTop.maxIndex, 255u * 255u - 1);
     const Mesh rows = grid(68);
