@@ -211,7 +211,13 @@ std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles
         for (int e = 0; e < 3; ++e) ends.push_back(edgeOf(t[e], t[(e + 1) % 3]));
     std::sort(ends.begin(), ends.end());
     ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+    // Most edges of the list touch none of those faces' corners: a filter on the lower
+    // corner rules them out before the search.
+    std::array<std::uint64_t, 64> corners{};
+    for (std::uint64_t e : ends) corners[(e >> 32) % 4096 / 64] |= std::uint64_t{1} << ((e >> 32) % 64);
     const auto slot = [&](std::uint64_t edge) {
+        const std::uint64_t low = edge >> 32;
+        if (!(corners[low % 4096 / 64] >> (low % 64) & 1)) return ends.size();
         const auto at = std::lower_bound(ends.begin(), ends.end(), edge);
         return at != ends.end() && *at == edge ? static_cast<std::size_t>(at - ends.begin()) : ends.size();
     };
