@@ -532,6 +532,10 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
     std::vector<std::pair<std::uint64_t, std::uint64_t>> pieces;
     std::uint64_t pieceStart = begin;
     std::uint32_t high = 0;
+    // Values other than 0 in the piece so far: the zero padding before a block and the
+    // zero gap words of its first faces, read with the next face as 0, 1, 2, start no
+    // block of their own.
+    std::uint64_t named = 0;
     for (std::uint64_t j = begin; j < end; ++j) {
         const std::uint32_t v = s.at(j);
         if (s.isMarker(v)) continue;
@@ -546,13 +550,15 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
             const std::uint32_t b = s.at(j + 1);
             const std::uint32_t c = s.at(j + 2);
             const bool firstFace = v <= 2 && b <= 2 && c <= 2 && v != b && b != c && v != c;
-            if (ahead < high / 2 || firstFace) {
+            if (ahead < high / 2 || (firstFace && named >= 36)) {
                 pieces.emplace_back(pieceStart, j);
                 pieceStart = j;
                 high = 0;
+                named = 0;
             }
         }
         high = std::max(high, v);
+        named += v != 0;
     }
     pieces.emplace_back(pieceStart, end);
 

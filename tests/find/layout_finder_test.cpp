@@ -108,12 +108,15 @@ TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
 // The block of one list as the resolver reads it, the list written between random bytes,
 // with the values of after right behind it.
 IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng,
-                        std::initializer_list<std::uint32_t> after = {}) {
+                        std::initializer_list<std::uint32_t> after = {}, bool zeroGapAndPadding = false) {
     Bytes file;
     junk(file, 100, rng);
+    if (zeroGapAndPadding) file.resize(file.size() + 96, 0);
     const auto start = static_cast<std::uint32_t>(file.size());
-    for (const auto& t : mesh.triangles)
+    for (const auto& t : mesh.triangles) {
         for (std::uint32_t v : t) put(file, v, indexSize, false);
+        if (zeroGapAndPadding) put(file, 0, indexSize, false);
+    }
     for (std::uint32_t v : after) put(file, v, indexSize, false);
     junk(file, 96, rng);
     std::vector<IndexBlock> found;
@@ -132,7 +135,9 @@ IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng,
 // in range too, and the list ends where its faces stop sharing edges (a face naming a
 // corner twice shares its own edge with nothing). A 32-bit
 // list of a grid: its first faces step a row at a time, which a sample of its steps taken
-// a multiple of six values apart never sees.
+// a multiple of six values apart never sees. A list with a zero word after each face, after
+// zero padding: the padding and a gap word read with the next face as 0, 1, 2 are no
+// block of their own.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
     const Mesh top = grid(255);
@@ -143,6 +148,10 @@ TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     const IndexBlock fromTheFirstRow = resolvedList(rows, 4, rng);
     EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
     EXPECT_EQ(fromTheFirstRow.minIndex, 0u);
+    const Mesh gapped = grid(40);
+    const IndexBlock withGaps = resolvedList(gapped, 2, rng, {}, true);
+    EXPECT_EQ(withGaps.count, 3 * gapped.triangles.size());
+    EXPECT_EQ(withGaps.faceGap, 2);
 }
 
 TEST(LayoutFinder, TellsBackToBackBlocksApart) {
