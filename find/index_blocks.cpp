@@ -198,17 +198,33 @@ bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t en
 }
 
 // How many of the last faces of a list share no edge with any other face: none where
-// most of the last few share none, as in a mesh with a vertex per corner.
-std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles) {
+// most of the last few share none, as in a mesh with a vertex per corner. A face is its
+// run of per triangles (two for a quad, whose halves share their diagonal).
+std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles, std::size_t per) {
     constexpr std::size_t kEnd = 64;
-    if (triangles.size() < 4 * kEnd) return 0;
+    const std::size_t faces = triangles.size() / per;
+    if (faces < 4 * kEnd) return 0;
     const auto edgeOf = [](std::uint32_t a, std::uint32_t b) {
         return a < b ? std::uint64_t{a} << 32 | b : std::uint64_t{b} << 32 | a;
     };
-    const auto last = triangles.last(kEnd);
+    // The edges of face f once each; a face naming a corner twice holds one edge twice,
+    // and shares it with nothing.
+    const auto edgesOf = [&](std::size_t f, std::array<std::uint64_t, 6>& out) {
+        std::size_t n = 0;
+        for (std::size_t t = f * per; t < (f + 1) * per; ++t) {
+            if (hasRepeatedCorner(triangles[t])) continue;
+            for (int e = 0; e < 3; ++e) out[n++] = edgeOf(triangles[t][e], triangles[t][(e + 1) % 3]);
+        }
+        std::sort(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+        return static_cast<std::size_t>(std::unique(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)) -
+                                        out.begin());
+    };
+    std::array<std::uint64_t, 6> own{};
     std::vector<std::uint64_t> ends;
-    for (const auto& t : last)
-        for (int e = 0; e < 3; ++e) ends.push_back(edgeOf(t[e], t[(e + 1) % 3]));
+    for (std::size_t f = faces - kEnd; f < faces; ++f) {
+        const std::size_t n = edgesOf(f, own);
+        ends.insert(ends.end(), own.begin(), own.begin() + static_cast<std::ptrdiff_t>(n));
+    }
     std::sort(ends.begin(), ends.end());
     ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
     // Most edges of the list touch none of those faces' corners: a filter on the lower
@@ -221,21 +237,23 @@ std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles
         const auto at = std::lower_bound(ends.begin(), ends.end(), edge);
         return at != ends.end() && *at == edge ? static_cast<std::size_t>(at - ends.begin()) : ends.size();
     };
-    // How often each of those edges appears in the whole list; a face naming a corner
-    // twice holds one of its edges twice, and shares it with nothing.
+    // How many faces of the whole list hold each of those edges.
     std::vector<std::uint32_t> uses(ends.size() + 1, 0);
-    for (const auto& t : triangles)
-        if (!hasRepeatedCorner(t))
-            for (int e = 0; e < 3; ++e) ++uses[slot(edgeOf(t[e], t[(e + 1) % 3]))];
-    const auto shared = [&](const std::array<std::uint32_t, 3>& t) {
-        if (hasRepeatedCorner(t)) return false;
-        for (int e = 0; e < 3; ++e)
-            if (uses[slot(edgeOf(t[e], t[(e + 1) % 3]))] > 1) return true;
+    for (std::size_t f = 0; f < faces; ++f) {
+        const std::size_t n = edgesOf(f, own);
+        for (std::size_t k = 0; k < n; ++k) ++uses[slot(own[k])];
+    }
+    const auto shared = [&](std::size_t f) {
+        const std::size_t n = edgesOf(f, own);
+        for (std::size_t k = 0; k < n; ++k)
+            if (uses[slot(own[k])] > 1) return true;
         return false;
     };
-    if (2 * static_cast<std::size_t>(std::count_if(last.begin(), last.end(), shared)) < kEnd) return 0;
+    std::size_t sharing = 0;
+    for (std::size_t f = faces - kEnd; f < faces; ++f) sharing += shared(f);
+    if (2 * sharing < kEnd) return 0;
     std::size_t tail = 0;
-    while (tail < kEnd && !shared(last[kEnd - 1 - tail])) ++tail;
+    while (tail < kEnd && !shared(faces - 1 - tail)) ++tail;
     return tail;
 }
 
@@ -361,6 +379,15 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
     buildTriangles(s, begin, end, best, UINT64_MAX, block.triangles, count, valid);
     if (!valid || block.triangles.size() < minTriangles) return false;
     std::uint64_t phase = best.phase;
+    // Near the top of the index range the bytes after a list read as indices in range
+    // too, but their faces share no edge with the mesh. A mesh may hold a lone face or
+    // two (CAD parts do), so only a longer tail of them is cut.
+    const auto cutIsolatedTail = [&](std::size_t per, std::uint64_t values) {
+        const std::size_t tail = isolatedTail(block.triangles, per);
+        if (tail < kIsolatedTail) return;
+        block.triangles.resize(block.triangles.size() - tail * per);
+        count -= values * tail;
+    };
     if (best.topology == IndexTopology::List && best.faceVertexCount == 3) {
         const std::uint64_t faceElements = 3u + best.gapElements;
         // Drops the faces at either end that cut says belong to the bytes around the block.
@@ -380,14 +407,10 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         // Faces far above what the block names elsewhere are the data around it read on.
         const std::uint32_t limit = bulkLimit(block.triangles);
         trimEnds([&](const std::array<std::uint32_t, 3>& t) { return std::max({t[0], t[1], t[2]}) > limit; });
-        // Near the top of the index range the bytes after a block read as indices in
-        // range too, but their faces share no edge with the mesh. A mesh may hold a lone
-        // face or two (CAD parts do), so only a longer tail of them is cut.
-        const std::size_t tail = isolatedTail(block.triangles);
-        if (tail >= kIsolatedTail) {
-            block.triangles.resize(block.triangles.size() - tail);
-            count -= 3 * tail;
-        }
+        cutIsolatedTail(1, 3);
+        if (block.triangles.size() < minTriangles) return false;
+    } else if (best.topology == IndexTopology::List && best.faceVertexCount == 4) {
+        cutIsolatedTail(2, 4);
         if (block.triangles.size() < minTriangles) return false;
     } else if (best.topology != IndexTopology::List) {
         std::uint64_t first = begin + phase;

@@ -105,16 +105,25 @@ TEST(LayoutFinder, FindsGeneratedMeshesInEachEncodingFirst) {
     }
 }
 
-// The block of one list as the resolver reads it, the list written between random bytes,
-// with the values of after right behind it.
-IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng,
+// The faces of an n x n grid as quads.
+std::vector<std::array<std::uint32_t, 4>> gridQuads(std::uint32_t n) {
+    std::vector<std::array<std::uint32_t, 4>> quads;
+    for (std::uint32_t y = 0; y + 1 < n; ++y)
+        for (std::uint32_t x = 0; x + 1 < n; ++x) quads.push_back({y * n + x, y * n + x + 1, y * n + x + n, y * n + x + n + 1});
+    return quads;
+}
+
+// The block of one list of faces as the resolver reads it, the list written between
+// random bytes, with the values of after right behind it.
+template <class Faces>
+IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
                         std::initializer_list<std::uint32_t> after = {}, bool zeroGapAndPadding = false) {
     Bytes file;
     junk(file, 100, rng);
     if (zeroGapAndPadding) file.resize(file.size() + 96, 0);
     const auto start = static_cast<std::uint32_t>(file.size());
-    for (const auto& t : mesh.triangles) {
-        for (std::uint32_t v : t) put(file, v, indexSize, false);
+    for (const auto& f : faces) {
+        for (std::uint32_t v : f) put(file, v, indexSize, false);
         if (zeroGapAndPadding) put(file, 0, indexSize, false);
     }
     for (std::uint32_t v : after) put(file, v, indexSize, false);
@@ -137,21 +146,26 @@ IndexBlock resolvedList(const Mesh& mesh, int indexSize, std::mt19937& rng,
 // list of a grid: its first faces step a row at a time, which a sample of its steps taken
 // a multiple of six values apart never sees. A list with a zero word after each face, after
 // zero padding: the padding and a gap word read with the next face as 0, 1, 2 are no
-// block of their own.
+// block of their own. Quads near the top of the range end as the triangles do.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
     const Mesh top = grid(255);
-    const IndexBlock nearTop = resolvedList(top, 2, rng, {60001, 1234, 40000, 50000, 777, 50000, 3210, 45678, 12});
+    const IndexBlock nearTop =
+        resolvedList(top.triangles, 2, rng, {60001, 1234, 40000, 50000, 777, 50000, 3210, 45678, 12});
     EXPECT_EQ(nearTop.count, 3 * top.triangles.size());
     EXPECT_EQ(nearTop.maxIndex, 255u * 255u - 1);
     const Mesh rows = grid(68);
-    const IndexBlock fromTheFirstRow = resolvedList(rows, 4, rng);
+    const IndexBlock fromTheFirstRow = resolvedList(rows.triangles, 4, rng);
     EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
     EXPECT_EQ(fromTheFirstRow.minIndex, 0u);
     const Mesh gapped = grid(40);
-    const IndexBlock withGaps = resolvedList(gapped, 2, rng, {}, true);
+    const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true);
     EXPECT_EQ(withGaps.count, 3 * gapped.triangles.size());
     EXPECT_EQ(withGaps.faceGap, 2);
+    const auto quads = gridQuads(255);
+    const IndexBlock quadsNearTop = resolvedList(quads, 2, rng, {61000, 300, 40000, 52000, 7, 5000, 64000, 9});
+    EXPECT_EQ(quadsNearTop.faceVertexCount, 4);
+    EXPECT_EQ(quadsNearTop.count, 4 * quads.size());
 }
 
 TEST(LayoutFinder, TellsBackToBackBlocksApart) {
