@@ -19,7 +19,6 @@ constexpr double kNeedleQuality = 0.02;
 constexpr std::size_t kSmallMesh = 64;  // triangles
 // The window neighbourPairs looks for shared edges in.
 constexpr std::size_t kNeighbourWindow = 4096;
-// Below this many neighbour pairs the folded shares say too little to count.
 // Neighbours meeting at a sharper angle than about 78 degrees are folded: rare on a real
 // surface, 44 % of pairs for scattered points.
 constexpr double kFoldedCosine = 0.2;

@@ -61,9 +61,9 @@ constexpr double kHalfHolds = 0.5;         // score of a half reading that shows
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 constexpr double kBelowScale = 1e-7;       // of a mesh's size: a coordinate this small is no mesh's own
 constexpr double kFarther = 1e-3;          // of a reading's score lost each time its distance doubles
-constexpr double kCounted = 1.04;
+constexpr double kCounted = 1.04;          // for each block whose record count stands right before it
 constexpr std::uint64_t kSmallPart = 256;  // vertices
-constexpr double kAlike = 0.03;             // of a vertex score          // for each block whose record count stands right before it
+constexpr double kAlike = 0.03;            // of a vertex score
 
 // Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
 // a mesh that large.
@@ -1017,10 +1017,10 @@ private:
         if (!fits(p, kind, s, stride) || settledAgainst(best, s, stride)) return;
         const bool counted = countedAt(s, stride);
         const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
+        if (score < kUvAccept) return;
         // Too few neighbour pairs to see folds: any bytes read as words lie in range and
         // score as well as the UVs. The first reading taken, of the likeliest format and
         // nearest the streams, stays then, unless a later one has the count before it.
-        if (score < kUvAccept) return;
         const bool unseen = foldsUnseen() && best.score >= kUvAccept;
         if (unseen ? counted && !best.counted : score > best.score + 0.02)
             best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
