@@ -140,7 +140,7 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
     return found[0];
 }
 
-// A 16-bit list that names nearly all 65,536 values: the bytes after it read as indices
+// A 16-bit list of values near the top of their range: the bytes after it read as indices
 // in range too, and the list ends where its faces stop sharing edges (a face naming a
 // corner twice shares its own edge with nothing). A 32-bit
 // list of a grid: its first faces step a row at a time, which a sample of its steps taken
@@ -149,11 +149,16 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
 // block of their own. Quads near the top of the range end as the triangles do.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
-    const Mesh top = grid(255);
-    const IndexBlock nearTop =
-        resolvedList(top.triangles, 2, rng, {60001, 1234, 40000, 50000, 777, 50000, 3210, 45678, 12});
-    EXPECT_EQ(nearTop.count, 3 * top.triangles.size());
-    EXPECT_EQ(nearTop.maxIndex, 255u * 255u - 1);
+    constexpr std::uint32_t kHigh = 60000;  // the first vertex the lists near the top name
+    const auto shifted = [](auto faces) {
+        for (auto& f : faces)
+            for (auto& v : f) v += kHigh;
+        return faces;
+    };
+    const auto top = shifted(grid(40).triangles);
+    const IndexBlock nearTop = resolvedList(top, 2, rng, {60001, 1234, 40000, 50000, 777, 50000, 3210, 45678, 12});
+    EXPECT_EQ(nearTop.count, 3 * top.size());
+    EXPECT_EQ(nearTop.maxIndex, kHigh + 40 * 40 - 1);
     const Mesh rows = grid(68);
     const IndexBlock fromTheFirstRow = resolvedList(rows.triangles, 4, rng);
     EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
@@ -162,7 +167,7 @@ TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true);
     EXPECT_EQ(withGaps.count, 3 * gapped.triangles.size());
     EXPECT_EQ(withGaps.faceGap, 2);
-    const auto quads = gridQuads(255);
+    const auto quads = shifted(gridQuads(40));
     const IndexBlock quadsNearTop = resolvedList(quads, 2, rng, {61000, 300, 40000, 52000, 7, 5000, 64000, 9});
     EXPECT_EQ(quadsNearTop.faceVertexCount, 4);
     EXPECT_EQ(quadsNearTop.count, 4 * quads.size());
