@@ -364,6 +364,12 @@ public:
     void setNormalBlocks(std::span<const VertexRegion> regions) {
         for (const VertexRegion& r : regions)
             normalBlocks_.insert(normalBlocks_.end(), r.normalBlocks.begin(), r.normalBlocks.end());
+        // In file order, a block's end never past the next one's start: the regions of one
+        // byte order are apart and each finds its blocks in order.
+        std::sort(normalBlocks_.begin(), normalBlocks_.end());
+        normalsApart_ = std::adjacent_find(normalBlocks_.begin(), normalBlocks_.end(), [](const auto& a, const auto& b) {
+                            return a.second > b.first;
+                        }) == normalBlocks_.end();
     }
 
     bool stopped() const {
@@ -977,8 +983,15 @@ private:
     // would misread as UVs.
     bool insideNormals(std::uint64_t begin, std::uint64_t end) const {
         std::uint64_t inside = 0;
-        for (const auto& [b, e] : normalBlocks_)
-            if (b < end && begin < e) inside += std::min(e, end) - std::max(b, begin);
+        // Blocks apart end in order too: the first that ends past begin is found by a
+        // search, and the UV scan asks this of every start.
+        auto from = normalBlocks_.begin();
+        if (normalsApart_)
+            from = std::partition_point(normalBlocks_.begin(), normalBlocks_.end(),
+                                        [&](const auto& block) { return block.second <= begin; });
+        for (auto it = from; it != normalBlocks_.end() && (!normalsApart_ || it->first < end); ++it)
+            if (it->first < end && begin < it->second)
+                inside += std::min(it->second, end) - std::max(it->first, begin);
         return 2 * inside > end - begin;
     }
 
@@ -1221,7 +1234,8 @@ private:
     std::size_t scanChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalBlocks_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> normalBlocks_;  ///< sorted
+    bool normalsApart_ = true;
     std::vector<std::uint64_t> boundaryStarts_;  ///< sorted
     mutable std::vector<std::array<std::uint32_t, 3>> endTriangles_;
     mutable UvGround ground_;
