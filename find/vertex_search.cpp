@@ -669,7 +669,10 @@ private:
     // enough; other floats beside a large mesh fall in its box too, but seldom within a
     // few edges of a vertex.
     int blockGoesOn(const PositionChoice& c) const {
-        const auto [lo, hi] = boxOf(c.positions);
+        // Not a structured binding: clang before 16 cannot capture one in the lambda below.
+        const auto box = boxOf(c.positions);
+        const auto& lo = box.first;
+        const auto& hi = box.second;
         const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
         const double near = kOnSurfaceEdges * c.measures.medianEdgeToDiagonal * diagonal;
         const auto inside = [&](std::uint64_t at) {

@@ -579,12 +579,13 @@ TEST(LayoutFinder, ReadsBlocksFromTheOriginBetweenIndicesAndPadding) {
     }
     junk(file, 300, rng);
     const auto found = findLayouts(file, FindOptions{});
-    for (const auto& [indices, vertices] : blocks) {
+    for (const auto& block : blocks) {
+        const std::uint32_t indices = block.first;
         SCOPED_TRACE(indices);
         const auto best = std::find_if(found.begin(), found.end(),
                                        [&](const LayoutCandidate& c) { return c.settings.faceIndexStart == indices; });
         ASSERT_NE(best, found.end());
-        EXPECT_EQ(best->settings.vertexStart, vertices);
+        EXPECT_EQ(best->settings.vertexStart, block.second);
         EXPECT_EQ(best->uvLocation, UvLocation::None);
     }
 }
