@@ -83,8 +83,6 @@ bool goodChunk(const std::uint8_t* at) {
     return markers <= kChunk / 3 && hi >= lo + 2;
 }
 
-bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) { return t[0] == t[1] || t[1] == t[2] || t[0] == t[2]; }
-
 struct Hypothesis {
     IndexTopology topology;
     std::uint8_t faceVertexCount;
@@ -211,13 +209,16 @@ std::size_t isolatedTail(std::span<const std::array<std::uint32_t, 3>> triangles
     // and shares it with nothing.
     const auto edgesOf = [&](std::size_t f, std::array<std::uint64_t, 6>& out) {
         std::size_t n = 0;
-        for (std::size_t t = f * per; t < (f + 1) * per; ++t) {
+        for (std::size_t t = f * per; t < (f + 1) * per && n + 3 <= out.size(); ++t) {
             if (hasRepeatedCorner(triangles[t])) continue;
-            for (int e = 0; e < 3; ++e) out[n++] = edgeOf(triangles[t][e], triangles[t][(e + 1) % 3]);
+            for (int e = 0; e < 3; ++e) {
+                const std::uint64_t edge = edgeOf(triangles[t][e], triangles[t][(e + 1) % 3]);
+                if (std::find(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n), edge) ==
+                    out.begin() + static_cast<std::ptrdiff_t>(n))
+                    out[n++] = edge;
+            }
         }
-        std::sort(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
-        return static_cast<std::size_t>(std::unique(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)) -
-                                        out.begin());
+        return n;
     };
     std::array<std::uint64_t, 6> own{};
     std::vector<std::uint64_t> ends;

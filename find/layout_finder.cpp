@@ -136,6 +136,16 @@ std::vector<LayoutCandidate> rank(std::vector<LayoutCandidate> all, std::size_t 
     return out;
 }
 
+bool overlaps(const std::pair<std::uint64_t, std::uint64_t>& a, const std::pair<std::uint64_t, std::uint64_t>& b) {
+    return overlapOf(a.first, a.second, b.first, b.second) > 0;
+}
+
+// Two blocks that share bytes are readings of the same indices (another width or byte
+// order), not two meshes.
+bool sameIndices(const IndexBlock& a, const IndexBlock& b) {
+    return overlapOf(a.start, a.byteEnd(), b.start, b.byteEnd()) > 0;
+}
+
 // The byte ranges of the clear index blocks, joined into disjoint ranges in file order
 // for a binary search.
 std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::vector<IndexBlock>& blocks) {
@@ -208,9 +218,8 @@ void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<Blo
             const auto [begin, end] = found[i].found[k].uvBytes;
             if (begin == end) continue;
             for (std::size_t m = 0; m < meshes.size(); ++m) {
-                const IndexBlock& other = blocks[owner[m]];
-                const bool sameIndices = overlapOf(blocks[i].start, blocks[i].byteEnd(), other.start, other.byteEnd()) > 0;
-                if (!sameIndices && 2 * overlapOf(begin, end, meshes[m].first, meshes[m].second) > end - begin) {
+                if (!sameIndices(blocks[i], blocks[owner[m]]) &&
+                    2 * overlapOf(begin, end, meshes[m].first, meshes[m].second) > end - begin) {
                     found[i].found[k] = found[i].withoutUvBlock[k];
                     break;
                 }
@@ -225,14 +234,9 @@ void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLa
     const auto clear = [&](std::size_t i) {
         return !found[i].found.empty() && blocks[i].measures.indexScore >= kClearIndexScore;
     };
-    const auto overlaps = [](const std::pair<std::uint64_t, std::uint64_t>& a,
-                             const std::pair<std::uint64_t, std::uint64_t>& b) {
-        return overlapOf(a.first, a.second, b.first, b.second) > 0;
-    };
     const auto takenByOther = [&](std::size_t i, const LayoutCandidate& c, bool better) {
         for (std::size_t j = 0; j < found.size(); ++j) {
-            if (j == i || !clear(j)) continue;
-            if (overlapOf(blocks[i].start, blocks[i].byteEnd(), blocks[j].start, blocks[j].byteEnd()) > 0) continue;
+            if (j == i || !clear(j) || sameIndices(blocks[i], blocks[j])) continue;
             const LayoutCandidate& other = found[j].found.front();
             if (overlaps(c.positionBytes, other.positionBytes) && (!better || other.score > c.score)) return true;
         }

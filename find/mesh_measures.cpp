@@ -29,8 +29,6 @@ constexpr double kLongEdges = 24.0;
 
 double clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
 
-bool hasRepeat(const std::array<std::uint32_t, 3>& t) { return t[0] == t[1] || t[1] == t[2] || t[0] == t[2]; }
-
 double length(const std::array<double, 3>& d) { return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]); }
 
 std::array<double, 3> minus(const std::array<float, 3>& a, const std::array<float, 3>& b) {
@@ -104,7 +102,7 @@ std::size_t edgeSampleStep(std::size_t triangles) { return std::max<std::size_t>
 // Whether a triangle names three vertices of the block, each read as a finite position.
 bool readable(std::span<const std::array<float, 3>> positions, const std::array<std::uint32_t, 3>& t) {
     const std::size_t n = positions.size();
-    if (hasRepeat(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
+    if (hasRepeatedCorner(t) || t[0] >= n || t[1] >= n || t[2] >= n) return false;
     return finite3(positions[t[0]]) && finite3(positions[t[1]]) && finite3(positions[t[2]]);
 }
 
@@ -202,7 +200,7 @@ std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32
     sides.reserve(3 * window);
     for (std::size_t i = 0; i < window; ++i) {
         const auto& t = triangles[i];
-        if (hasRepeat(t)) continue;
+        if (hasRepeatedCorner(t)) continue;
         for (int k = 0; k < 3; ++k) {
             const std::uint32_t p = std::min(t[k], t[(k + 1) % 3]);
             const std::uint32_t q = std::max(t[k], t[(k + 1) % 3]);
@@ -311,7 +309,7 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     rising.reserve(3 * triangles.size() / 2 + 1);
     falling.reserve(3 * triangles.size() / 2 + 1);
     for (const auto& t : triangles) {
-        if (hasRepeat(t)) {
+        if (hasRepeatedCorner(t)) {
             ++repeats;
             continue;
         }
@@ -348,7 +346,7 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
         for (auto t : triangles) {
             std::sort(t.begin(), t.end());
             // A repeated corner never counts, so those faces need no key.
-            if (!hasRepeat(t))
+            if (!hasRepeatedCorner(t))
                 sets.push_back((std::uint64_t{t[0] - lo} << bits | (t[1] - lo)) << bits | (t[2] - lo));
         }
         sortKeys(sets, 3 * bits);
@@ -357,7 +355,8 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
         std::vector<std::array<std::uint32_t, 3>> sets(triangles.begin(), triangles.end());
         for (auto& t : sets) std::sort(t.begin(), t.end());
         std::sort(sets.begin(), sets.end());
-        for (std::size_t i = 1; i < sets.size(); ++i) twice += sets[i] == sets[i - 1] && !hasRepeat(sets[i]);
+        for (std::size_t i = 1; i < sets.size(); ++i)
+            twice += sets[i] == sets[i - 1] && !hasRepeatedCorner(sets[i]);
     }
     // Lists joined from strips keep the strips' degenerate faces (a corner named twice),
     // so those cost less than a face read twice.

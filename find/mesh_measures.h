@@ -20,6 +20,11 @@ CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positio
                                    std::span<const std::array<float, 2>> uvs,
                                    std::span<const std::array<std::uint32_t, 3>> triangles);
 
+/// Whether a triangle names one vertex twice.
+inline bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) {
+    return t[0] == t[1] || t[1] == t[2] || t[0] == t[2];
+}
+
 /// Fewer neighbour pairs than this say nothing about folds.
 inline constexpr std::uint64_t kMinNeighbourPairs = 6;
 

@@ -191,7 +191,7 @@ public:
         std::vector<std::uint32_t> ids;
         for (std::size_t t = 0; t < block.triangles.size(); t += step) {
             const auto& tri = block.triangles[t];
-            if (tri[0] == tri[1] || tri[1] == tri[2] || tri[0] == tri[2]) continue;
+            if (hasRepeatedCorner(tri)) continue;
             sample_.push_back(tri);
             for (std::uint32_t v : tri) ids.push_back(v - block.minIndex);
         }
@@ -918,10 +918,8 @@ private:
                         for (const auto& [from, to] : {std::pair{p.first, p.first + recordBytes},
                                                        std::pair<std::uint64_t, std::uint64_t>{block_.start, block_.byteEnd()}})
                             for (std::uint64_t d = 0; d < kUvBesideBytes; d += 2) {
-                                if (worthTrying(p, best, f.kind, f.divisor, to + d, stride))
-                                    trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, stride, best);
-                                if (from >= bytes + d &&
-                                    worthTrying(p, best, f.kind, f.divisor, from - bytes - d, stride))
+                                trySeparateUvs(p, f.format, f.kind, f.divisor, to + d, stride, best);
+                                if (from >= bytes + d)
                                     trySeparateUvs(p, f.format, f.kind, f.divisor, from - bytes - d, stride, best);
                             }
                     }
@@ -940,10 +938,7 @@ private:
                         for (std::uint64_t j = 1; j < 6; ++j)
                             if (r.end - r.begin >= j * bytes) starts.push_back(r.end - j * bytes);
                     }
-                    for (std::uint64_t st : starts)
-                        if (fits(p, f.kind, st, stride) && !settledAgainst(best, st, stride) &&
-                            (!quick || quickUvs(f.kind, f.divisor, st, stride)))
-                            trySeparateUvs(p, f.format, f.kind, f.divisor, st, stride, best);
+                    for (std::uint64_t st : starts) trySeparateUvs(p, f.format, f.kind, f.divisor, st, stride, best, quick);
                 }
             // Blocks written back to back put the UVs after any other block: every start
             // in the regions nearby, judged first on a few neighbour pairs.
@@ -963,8 +958,7 @@ private:
                     for (std::uint64_t k = 0; k < starts && best.score < kGoodEnough; ++k, ++checks) {
                         const std::uint64_t st = from + 4 * k;
                         if (!words.empty() && k % 4 == 0) words.ruleOut(neighbours(), k);
-                        if (words.ruledOut(k) || !worthTrying(p, best, f.kind, f.divisor, st, pair)) continue;
-                        trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
+                        if (!words.ruledOut(k)) trySeparateUvs(p, f.format, f.kind, f.divisor, st, pair, best);
                     }
                     if (best.score >= kGoodEnough || checks >= kUvScanChecks) break;
                 }
@@ -1027,18 +1021,21 @@ private:
     }
 
     // A block of UV pairs from s, stride bytes apart, one pair per record from the
-    // smallest index on.
+    // smallest index on. The cheap tests go first: where the block would lie, whether it
+    // could replace best at all, and (where quick) the quick look at a few pairs.
     void trySeparateUvs(const PositionChoice& p, VertexFormat format, UvPairKind kind, float divisor, std::uint64_t s,
-                        std::uint32_t stride, UvChoice& best) const {
-        if (!fits(p, kind, s, stride) || settledAgainst(best, s, stride)) return;
+                        std::uint32_t stride, UvChoice& best, bool quick = true) const {
+        if (!fits(p, kind, s, stride)) return;
         const bool counted = countedAt(s, stride);
-        const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
-        if (score < kUvAccept) return;
         // Too few neighbour pairs to see folds: any bytes read as words lie in range and
         // score as well as the UVs. The first reading taken, of the likeliest format and
         // nearest the streams, stays then, unless a later one has the count before it.
         const bool unseen = foldsUnseen() && best.score >= kUvAccept;
-        if (unseen ? counted && !best.counted : score > best.score + 0.02)
+        if (unseen && (best.counted || !counted)) return;
+        if (quick && !quickUvs(kind, divisor, s, stride)) return;
+        const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
+        if (score < kUvAccept) return;
+        if (unseen || score > best.score + 0.02)
             best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
                     score, counted};
     }
@@ -1067,16 +1064,6 @@ private:
     // Sampled pairs small and apart, and a few neighbour pairs not overlapping in UV space.
     bool quickUvs(UvPairKind kind, float divisor, std::uint64_t s, std::uint32_t stride) const {
         return quickUvs(uvBlockReader(kind, divisor, s, stride));
-    }
-    // The cheap tests first.
-    bool worthTrying(const PositionChoice& p, const UvChoice& best, UvPairKind kind, float divisor, std::uint64_t s,
-                     std::uint32_t stride) const {
-        return fits(p, kind, s, stride) && !settledAgainst(best, s, stride) && quickUvs(kind, divisor, s, stride);
-    }
-
-    // Where folds go unseen, a reading taken stays against any without a count before it.
-    bool settledAgainst(const UvChoice& best, std::uint64_t s, std::uint32_t stride) const {
-        return foldsUnseen() && best.score >= kUvAccept && (best.counted || !countedAt(s, stride));
     }
 
     // The UVs of the first count sampled vertices: finite, small, and spread more than apart.
