@@ -785,13 +785,13 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                                         std::uint64_t minTriangles,
                                         std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
-                                        const std::atomic<bool>* cancel) {
+                                        const std::atomic<bool>* cancel, int stream) {
     std::vector<IndexBlock> blocks;
     to = std::min<std::uint64_t>(to, model.size());
-    scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks);
-    scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks);
-    scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks);
-    scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks);
+    if (stream < 0 || stream == 0) scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks);
+    if (stream < 0 || stream == 1) scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks);
+    if (stream < 0 || stream == 2) scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks);
+    if (stream < 0 || stream == 3) scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks);
     return blocks;
 }
 

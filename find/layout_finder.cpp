@@ -265,14 +265,18 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
 
     // One linear pass: index runs of every stream and float regions of both byte orders.
     std::vector<std::vector<IndexRun>> partRuns(parts);
-    std::vector<std::vector<IndexBlock>> partRecords(parts);
     std::vector<std::vector<VertexRegion>> partRegions[2] = {std::vector<std::vector<VertexRegion>>(parts),
                                                              std::vector<std::vector<VertexRegion>>(parts)};
-    runParallel(parts, threads, options, 0.0, 0.2, [&](std::size_t i) {
+    // Three tasks a part (the index streams and the floats of each byte order), so that a
+    // file of one part keeps both cores busy too.
+    runParallel(parts * 3, threads, options, 0.0, 0.2, [&](std::size_t task) {
+        const std::size_t i = task / 3;
         const std::uint64_t from = i * kPartBytes;
         const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
-        partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
-        for (int e = 0; e < 2; ++e) partRegions[e][i] = scanFloatRegions(model, e == 1, from, to);
+        if (task % 3 == 0)
+            partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
+        else
+            partRegions[task % 3 - 1][i] = scanFloatRegions(model, task % 3 == 2, from, to);
     });
     std::vector<IndexRun> runs;
     for (auto& r : partRuns) runs.insert(runs.end(), r.begin(), r.end());
@@ -295,11 +299,17 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     const auto listBytes = clearIndexBytes(blocks);
     // A plain list read as records makes long chains of misread faces: record blocks are
     // sought outside the lists found.
-    runParallel(parts, threads, options, 0.3, 0.1, [&](std::size_t i) {
-        const std::uint64_t from = i * kPartBytes;
+    std::vector<std::vector<IndexBlock>> streamRecords(parts * kRecordStreams);
+    runParallel(streamRecords.size(), threads, options, 0.3, 0.1, [&](std::size_t task) {
+        const std::uint64_t from = task / kRecordStreams * kPartBytes;
         const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
-        partRecords[i] = scanFaceRecords(model, from, to, options.minTriangles, listBytes, options.cancel);
+        streamRecords[task] = scanFaceRecords(model, from, to, options.minTriangles, listBytes, options.cancel,
+                                              static_cast<int>(task % kRecordStreams));
     });
+    std::vector<std::vector<IndexBlock>> partRecords(parts);
+    for (std::size_t task = 0; task < streamRecords.size(); ++task)
+        for (auto& block : streamRecords[task]) partRecords[task / kRecordStreams].push_back(std::move(block));
+    streamRecords.clear();
     // A record block that runs past its part is found again from inside by the next part.
     for (std::size_t i = 0; i < parts; ++i)
         for (auto& block : partRecords[i]) {
