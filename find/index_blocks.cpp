@@ -107,6 +107,7 @@ void buildTriangles(const Stream& s, std::uint64_t begin, std::uint64_t end, con
         const std::uint64_t faceElements = h.faceVertexCount + h.gapElements;
         const std::uint64_t faces = (end - start) / faceElements;
         const std::uint64_t taken = std::min(faces, maxFaces);
+        out.reserve(h.faceVertexCount == 4 ? 2 * taken : taken);
         for (std::uint64_t f = 0; f < taken; ++f) {
             std::uint32_t v[4];
             for (unsigned k = 0; k < h.faceVertexCount; ++k) {
@@ -125,6 +126,7 @@ void buildTriangles(const Stream& s, std::uint64_t begin, std::uint64_t end, con
         return;
     }
     const std::uint64_t values = std::min(end - start, maxFaces == UINT64_MAX ? maxFaces : maxFaces + 2);
+    out.reserve(values);
     std::uint32_t a = 0;
     std::uint32_t b = 0;
     std::uint64_t length = 0;
@@ -514,6 +516,7 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
     // A run's whole chunks may reach into the bytes after the block (the high halves of
     // floats are small numbers too): its ends are cut back to values near the bulk's.
     std::vector<std::uint32_t> values;
+    values.reserve(run.end - run.begin);
     bool hasMarkers = false;
     for (std::uint64_t j = run.begin; j < run.end; ++j) {
         const std::uint32_t v = s.at(j);

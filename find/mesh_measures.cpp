@@ -173,12 +173,12 @@ std::size_t halvesOfFlatQuads(std::span<const std::array<float, 3>> positions,
 
 // Sorts keys below 2^keyBits: a byte at a time from the lowest where the list is long,
 // several times faster than comparisons on the edge lists of a large block.
-void sortKeys(std::vector<std::uint64_t>& keys, int keyBits) {
+void sortKeys(std::vector<std::uint64_t>& keys, int keyBits, std::vector<std::uint64_t>& other) {
     if (keys.size() < 1024) {
         std::sort(keys.begin(), keys.end());
         return;
     }
-    std::vector<std::uint64_t> other(keys.size());
+    other.resize(keys.size());
     for (int shift = 0; shift < keyBits; shift += 8) {
         std::array<std::size_t, 257> at{};
         for (std::uint64_t k : keys) ++at[((k >> shift) & 0xFF) + 1];
@@ -186,6 +186,17 @@ void sortKeys(std::vector<std::uint64_t>& keys, int keyBits) {
         for (std::uint64_t k : keys) other[at[(k >> shift) & 0xFF]++] = k;
         keys.swap(other);
     }
+}
+
+// The key lists of a large block run to megabytes: kept per thread, their pages are
+// cleared by the kernel once, not at each measure.
+struct KeyLists {
+    std::vector<std::uint64_t> rising, falling, sets, spare;
+};
+
+KeyLists& keyLists() {
+    thread_local KeyLists lists;
+    return lists;
 }
 
 }  // namespace
@@ -305,7 +316,11 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     std::uint64_t repeats = 0;
     // Indices from the smallest on, in as few bits as their range takes.
     const int bits = std::max(1, static_cast<int>(std::bit_width(hi - lo)));
-    std::vector<std::uint64_t> rising, falling;
+    KeyLists& lists = keyLists();
+    std::vector<std::uint64_t>& rising = lists.rising;
+    std::vector<std::uint64_t>& falling = lists.falling;
+    rising.clear();
+    falling.clear();
     rising.reserve(3 * triangles.size() / 2 + 1);
     falling.reserve(3 * triangles.size() / 2 + 1);
     for (const auto& t : triangles) {
@@ -321,8 +336,8 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
                 falling.push_back(std::uint64_t{b} << bits | a);
         }
     }
-    sortKeys(rising, 2 * bits);
-    sortKeys(falling, 2 * bits);
+    sortKeys(rising, 2 * bits, lists.spare);
+    sortKeys(falling, 2 * bits, lists.spare);
     std::uint64_t paired = 0;
     for (std::size_t i = 0, j = 0; i < rising.size() && j < falling.size();) {
         if (rising[i] < falling[j]) {
@@ -341,7 +356,8 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     // from a list make every triangle again turned round.
     std::uint64_t twice = 0;
     if (3 * bits <= 64) {
-        std::vector<std::uint64_t> sets;
+        std::vector<std::uint64_t>& sets = lists.sets;
+        sets.clear();
         sets.reserve(triangles.size());
         for (auto t : triangles) {
             std::sort(t.begin(), t.end());
@@ -349,7 +365,7 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
             if (!hasRepeatedCorner(t))
                 sets.push_back((std::uint64_t{t[0] - lo} << bits | (t[1] - lo)) << bits | (t[2] - lo));
         }
-        sortKeys(sets, 3 * bits);
+        sortKeys(sets, 3 * bits, lists.spare);
         for (std::size_t i = 1; i < sets.size(); ++i) twice += sets[i] == sets[i - 1];
     } else {
         std::vector<std::array<std::uint32_t, 3>> sets(triangles.begin(), triangles.end());

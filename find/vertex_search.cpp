@@ -1338,14 +1338,37 @@ void estimateStrides(std::span<const std::uint8_t> model, VertexRegion& region) 
     if (end > region.begin + 256) {
         const std::uint64_t room = end - region.begin - 255;
         const std::uint64_t step = std::max<std::uint64_t>(1, room / kSamples);
+        // Byte counters for all 256 distances at once, a vector of sixteen at a time, moved
+        // into the totals before they can overflow: a file has hundreds of small regions.
+        ByteLanes counts[16] = {};
+        unsigned counted = 0;
+        const auto flush = [&] {
+            for (unsigned j = 0; j < 16; ++j) {
+                for (unsigned k = 0; k < 16; ++k) matches[16 * j + k] += counts[j][k];
+                counts[j] = ByteLanes{};
+            }
+            counted = 0;
+        };
         for (std::uint64_t p = region.begin; p + 255 < end; p += step) {
             const std::uint8_t* b = model.data() + p;
-            for (unsigned s = 6; s < 256; ++s) matches[s] += b[0] == b[s];
+            const ByteLanes first = ByteLanes{} + b[0];
+            for (unsigned j = 0; j < 16; ++j) {
+                ByteLanes v;
+                std::memcpy(&v, b + 16 * j, sizeof v);
+                counts[j] -= (ByteLanes)(v == first);
+            }
+            if (++counted == 255) flush();
         }
+        flush();
     }
     std::vector<std::uint8_t> order;
     for (unsigned s = 6; s < 256; ++s) order.push_back(static_cast<std::uint8_t>(s));
-    std::stable_sort(order.begin(), order.end(), [&](std::uint8_t a, std::uint8_t b) { return matches[a] > matches[b]; });
+    // The most matches first, the shorter of equals: only the few taken need an order.
+    const auto taken = order.begin() + static_cast<std::ptrdiff_t>(std::min(order.size(), kStrideChoices + 2));
+    std::partial_sort(order.begin(), taken, order.end(), [&](std::uint8_t a, std::uint8_t b) {
+        return matches[a] != matches[b] ? matches[a] > matches[b] : a < b;
+    });
+    order.erase(taken, order.end());
     region.strides = {12, 6};
     for (std::uint8_t s : order) {
         if (region.strides.size() >= kStrideChoices + 2) break;
