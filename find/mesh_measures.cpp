@@ -411,7 +411,7 @@ CandidateMeasures measureTriangles(std::span<const std::array<float, 3>> positio
 
 void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
                      std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m,
-                     std::span<const NeighbourPair> neighbours) {
+                     std::span<const NeighbourPair> neighbours, bool stopAtZero) {
     m.indexCount = 3 * static_cast<std::uint64_t>(triangles.size());
     const std::size_t n = positions.size();
     std::vector<bool> referenced(n);
@@ -445,6 +445,10 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
         if (std::fabs(len - 1) < 0.01) ++unit;
     }
     m.nonFinitePositions += pastBlock;
+    if (stopAtZero && (m.nonFinitePositions > 0 || magnitudeTermOf(m.maxMagnitude) == 0)) {
+        m.vertexScore = 0;
+        return;
+    }
     m.unusedVertexShare = n == 0 ? 0 : 1 - static_cast<double>(used) / static_cast<double>(n);
     m.unitLengthShare = used == 0 ? 0 : static_cast<double>(unit) / static_cast<double>(used);
     const double diagonal = used == 0 ? 0 : length(minus(hi, lo));

@@ -77,10 +77,12 @@ void measureUvs(const UvGround& ground, std::span<const std::array<std::uint32_t
 /// The position and UV measures alone, with vertexScore and uvScore: the index part of m
 /// is left as it is, so a search over vertex layouts of one block measures its index once.
 /// neighbours, where given, are those of the caller's whole list (triangles may be a sample
-/// of it); otherwise they are taken from triangles.
+/// of it); otherwise they are taken from triangles. With stopAtZero, positions that score
+/// 0 whatever their triangles (a coordinate that is no number, or past any model's size)
+/// leave vertexScore 0 and the measures after those of the positions unfilled.
 void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<const std::array<float, 2>> uvs,
                      std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m,
-                     std::span<const NeighbourPair> neighbours = {});
+                     std::span<const NeighbourPair> neighbours = {}, bool stopAtZero = false);
 
 /// The index measures alone (coverage, repeats, paired edges) and indexScore.
 void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, CandidateMeasures& m);

@@ -597,8 +597,11 @@ private:
         choice.positions.reserve(used_);
         for (std::uint64_t id = 0; id < used_; ++id) choice.positions.push_back(arr(positionOf(kind, stride, first, id)));
         choice.measures = block_.measures;
-        measureGeometry(choice.positions, {}, local(), choice.measures, neighbours());
+        // Most readings a search tries hold a coordinate no model has: the rest of their
+        // measures would be spent on a score of 0.
+        measureGeometry(choice.positions, {}, local(), choice.measures, neighbours(), true);
         choice.vertexScore = choice.measures.vertexScore;
+        if (choice.vertexScore == 0) return choice;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
         if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
         if (kind == PositionKind::Float && stride == 12)
