@@ -1412,21 +1412,29 @@ void findNormalBlocks(std::span<const std::uint8_t> model, bool bigEndian, Verte
             if (run >= kMinRun) runs.emplace_back(o - 12 * std::uint64_t{run}, o);
         }
     };
+    static_assert(12 * kMinRun > 64, "a stretch long enough to walk spans more than a group of words");
     for (std::uint64_t a = 0; a < 4; ++a) {
         std::uint64_t stretch = region.begin + a;
         for (std::uint64_t w = stretch; w + 4 <= end + 4;) {
-            // Sixteen words at a time where none is small: the stretch starts after them.
+            // Sixteen words at a time, a bit each for those that are small. A stretch that
+            // is long enough never lies inside one group, so only the group's first and
+            // last large words matter: the first may end a stretch, the last starts one.
             if (w + 64 <= end) {
+                constexpr Lanes<4> kBits[4] = {{1, 2, 4, 8}, {16, 32, 64, 128}, {256, 512, 1024, 2048},
+                                               {4096, 8192, 16384, 32768}};
                 Lanes<4> small{};
-                for (std::uint64_t k = 0; k < 64; k += 16) {
-                    const Lanes<4> x = lanesAt<4>(model.data() + w + k, bigEndian);
-                    small |= (Lanes<4>)((x & 0x7FFFFFFFu) <= kBelowOne);
+                for (std::uint64_t k = 0; k < 4; ++k) {
+                    const Lanes<4> x = lanesAt<4>(model.data() + w + 16 * k, bigEndian);
+                    small |= (Lanes<4>)((x & 0x7FFFFFFFu) <= kBelowOne) & kBits[k];
                 }
-                if (!anyLane(small)) {
-                    if (w - stretch >= 12 * kMinRun) walk(stretch, w);
-                    stretch = w += 64;
-                    continue;
+                const unsigned large = ~(small[0] | small[1] | small[2] | small[3]) & 0xFFFFu;
+                if (large != 0) {
+                    const std::uint64_t firstLarge = w + 4 * static_cast<unsigned>(std::countr_zero(large));
+                    if (firstLarge - stretch >= 12 * kMinRun) walk(stretch, firstLarge);
+                    stretch = w + 4 * (31u - static_cast<unsigned>(std::countl_zero(large))) + 4;
                 }
+                w += 64;
+                continue;
             }
             for (const std::uint64_t group = w + 64; w < group && w + 4 <= end + 4; w += 4) {
                 if (w + 4 <= end && (bytes.u32(w) & 0x7FFFFFFF) <= kBelowOne) continue;
