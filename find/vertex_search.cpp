@@ -138,6 +138,22 @@ struct UvChoice {
 // The words of a stretch as floats, for a start-by-start scan of packed float UV blocks:
 // the pairs of four neighbouring starts lie side by side there, so the first neighbour
 // pairs of the quick UV check are judged for four starts in one go.
+// Vectors of UV values at consecutive starts, one start to a lane.
+template <int lanes>
+struct UvLanes;
+template <>
+struct UvLanes<2> {
+    using Pair = double __attribute__((vector_size(16)));
+    using Mask = std::int64_t __attribute__((vector_size(16)));
+    using Words = float __attribute__((vector_size(8)));
+};
+template <>
+struct UvLanes<4> {
+    using Pair = double __attribute__((vector_size(32)));
+    using Mask = std::int64_t __attribute__((vector_size(32)));
+    using Words = float __attribute__((vector_size(16)));
+};
+
 class UvWords {
 public:
     UvWords() = default;
@@ -145,37 +161,62 @@ public:
     bool empty() const { return words_.empty(); }
 
     // Marks which of starts k..k+3 the first neighbour pairs alone rule out as the quick
-    // check would: a non-finite cross product, or more folds than it allows.
+    // check would: a non-finite cross product, or more folds than it allows. Where the
+    // processor has 256-bit vectors all four starts go in one; the doubles are the same.
     void ruleOut(std::span<const NeighbourPair> pairs, std::uint64_t k) {
-        // Two starts per vector of doubles, as the scalar check computes.
-        using Pair = double __attribute__((vector_size(16)));
-        using Mask = std::int64_t __attribute__((vector_size(16)));
-        const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
-        for (std::uint64_t half = 0; half < 2; ++half) {
-            const float* base = words_.data() + k + 2 * half;
-            const auto at = [&](std::uint32_t vertex, int component) {
-                const float* w = base + 2 * std::uint64_t{vertex} + component;
-                return Pair{w[0], w[1]};
-            };
-            Mask folded{}, broken{};
-            for (std::size_t i = 0, taken = 0; i < pairs.size() && taken < kQuickPairs / 2; i += step, ++taken) {
-                const NeighbourPair& n = pairs[i];
-                const Pair pu = at(n.p, 0), pv = at(n.p, 1);
-                const Pair eu = at(n.q, 0) - pu, ev = at(n.q, 1) - pv;
-                const Pair ca = eu * (at(n.a, 1) - pv) - ev * (at(n.a, 0) - pu);
-                const Pair cb = eu * (at(n.b, 1) - pv) - ev * (at(n.b, 0) - pu);
-                // x - x is 0 only where x is finite; masks are -1 where they hold.
-                broken -= (ca - ca != 0) | (cb - cb != 0);
-                folded -= ((ca > 1e-12) | (ca < -1e-12)) & ((cb > 1e-12) | (cb < -1e-12)) & ((ca > 0) == (cb > 0));
-            }
-            for (int lane = 0; lane < 2; ++lane)
-                out_[2 * half + lane] = broken[lane] > 0 || folded[lane] > static_cast<std::int64_t>(kQuickPairs / 8);
-        }
+        static const bool wide = __builtin_cpu_supports("avx2");
+        if (wide)
+            ruleOutWide(pairs, k);
+        else
+            ruleOutInHalves(pairs, k);
         first_ = k;
     }
     bool ruledOut(std::uint64_t k) const { return !words_.empty() && k - first_ < 4 && out_[k - first_]; }
 
 private:
+    // Starts k + lane for lane in [lane0, lane0 + lanes), one to a lane of Pair.
+    template <int lanes>
+    __attribute__((always_inline)) void ruleOutLanes(std::span<const NeighbourPair> pairs, std::uint64_t k,
+                                                     std::uint64_t lane0) {
+        using Pair = typename UvLanes<lanes>::Pair;
+        using Mask = typename UvLanes<lanes>::Mask;
+        using Words = typename UvLanes<lanes>::Words;
+        const std::size_t step = std::max<std::size_t>(1, pairs.size() / kQuickPairs);
+        const float* base = words_.data() + k + lane0;
+        // Filled through a reference: a 256-bit vector passed by value would take another
+        // calling convention in code built without 256-bit vectors.
+        const auto load = [&](Pair& to, std::uint32_t vertex, int component) {
+            Words w;
+            std::memcpy(&w, base + 2 * std::uint64_t{vertex} + component, sizeof w);
+            to = __builtin_convertvector(w, Pair);
+        };
+        Mask folded{}, broken{};
+        for (std::size_t i = 0, taken = 0; i < pairs.size() && taken < kQuickPairs / 2; i += step, ++taken) {
+            const NeighbourPair& n = pairs[i];
+            Pair pu, pv, qu, qv, au, av, bu, bv;
+            load(pu, n.p, 0), load(pv, n.p, 1), load(qu, n.q, 0), load(qv, n.q, 1);
+            load(au, n.a, 0), load(av, n.a, 1), load(bu, n.b, 0), load(bv, n.b, 1);
+            const Pair eu = qu - pu, ev = qv - pv;
+            const Pair ca = eu * (av - pv) - ev * (au - pu);
+            const Pair cb = eu * (bv - pv) - ev * (bu - pu);
+            // x - x is 0 only where x is finite; masks are -1 where they hold.
+            broken -= (ca - ca != 0) | (cb - cb != 0);
+            folded -= ((ca > 1e-12) | (ca < -1e-12)) & ((cb > 1e-12) | (cb < -1e-12)) & ((ca > 0) == (cb > 0));
+        }
+        for (int lane = 0; lane < lanes; ++lane)
+            out_[lane0 + lane] = broken[lane] > 0 || folded[lane] > static_cast<std::int64_t>(kQuickPairs / 8);
+    }
+
+    void ruleOutInHalves(std::span<const NeighbourPair> pairs, std::uint64_t k) {
+        for (std::uint64_t half = 0; half < 2; ++half) ruleOutLanes<2>(pairs, k, 2 * half);
+    }
+
+    // Mere 256-bit forms of the same operations: no fused multiply-add, which would round
+    // differently.
+    __attribute__((target("avx2"))) void ruleOutWide(std::span<const NeighbourPair> pairs, std::uint64_t k) {
+        ruleOutLanes<4>(pairs, k, 0);
+    }
+
     std::vector<float> words_;
     std::uint64_t first_ = 0;
     std::array<bool, 4> out_{};
