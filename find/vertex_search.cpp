@@ -28,6 +28,7 @@ constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by on
 constexpr std::uint64_t kScanWindow = 1024;  // bytes of starts each stride tries in turn
 constexpr double kClearForScan = 0.75;       // index and vertex scores that earn the scans start by start
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
+constexpr std::uint64_t kCheapDecode = 1024;  // vertices of a part below which more are decoded
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
 constexpr double kLongQuickLimit = 24.0;     // the same where no sampled neighbours fold
 constexpr double kTypicalRatio = 1.5;        // that ratio on real meshes
@@ -398,7 +399,10 @@ public:
                 shortlist_.push_back({bad + 2 * folded + 0.02 * std::fabs(std::log(r / kTypicalRatio)), first});
         }
         std::sort(shortlist_.begin(), shortlist_.end());
-        if (shortlist_.size() > kShortlist) shortlist_.resize(kShortlist);
+        // A small part's full decode costs little, and the sampled check misjudges its few
+        // triangles (CAD parts are thin ones): more of its starts are decoded.
+        const std::size_t keep = kShortlist * cheapness();
+        if (shortlist_.size() > keep) shortlist_.resize(keep);
         for (const auto& [key, first] : shortlist_) tryStart(kind, stride, first);
     }
 
@@ -413,8 +417,11 @@ public:
                         }) == normalBlocks_.end();
     }
 
+    // How many times a full decode of a small part the budgets allow: one costs little.
+    std::size_t cheapness() const { return static_cast<std::size_t>(std::clamp<std::uint64_t>(kCheapDecode / used_, 1, 4)); }
+
     bool stopped() const {
-        return fullChecks_ >= kFullChecks || quickChecks_ >= kQuickChecks ||
+        return fullChecks_ >= kFullChecks * cheapness() || quickChecks_ >= kQuickChecks ||
                (cancel_ && cancel_->load(std::memory_order_relaxed));
     }
     // A reading right at a normal block's end that folds no neighbours is as sure as a
