@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kEdgeSampleTriangles = 20000;
 // A triangle whose area is this share of an equilateral one of the same edges is a needle.
 constexpr double kNeedleQuality = 0.02;
-constexpr std::size_t kSmallMesh = 64;  // triangles
+constexpr std::size_t kSmallMesh = 256;  // triangles
 // The window neighbourPairs looks for shared edges in.
 constexpr std::size_t kNeighbourWindow = 4096;
 // Neighbours meeting at a sharper angle than about 78 degrees are folded: rare on a real
@@ -107,9 +107,9 @@ bool readable(std::span<const std::array<float, 3>> positions, const std::array<
 }
 
 // The needles of a small mesh that are half of a long, thin parallelogram (the side of a
-// board or a wall), with the other half across their longest edge: a small part is often
-// one board. In a large mesh they count, since a regular grid misread one axis at a time
-// keeps its quads. Vertices split at seams still share their positions.
+// board or a wall, the sides of a CAD part's cylinder), with the other half across their
+// longest edge: a small part is often one board. In a large mesh they count, since a
+// regular grid misread one axis at a time keeps its quads. Vertices split at seams still share their positions.
 std::size_t halvesOfFlatQuads(std::span<const std::array<float, 3>> positions,
                               std::span<const std::array<std::uint32_t, 3>> triangles,
                               std::span<const std::uint32_t> needles, double diagonal) {
