@@ -26,6 +26,7 @@ struct CandidateMeasures {
     std::uint32_t maxIndex = 0;
     double indexCoverage = 0;        ///< share of 0..maxIndex that some index names
     double degenerateShare = 0;      ///< triangles naming one vertex twice, or of zero area
+    double repeatedCornerShare = 0;  ///< of those, the ones naming one vertex twice
     double needleShare = 0;          ///< triangles far longer than they are wide
     double unusedVertexShare = 0;
     std::uint64_t nonFinitePositions = 0;

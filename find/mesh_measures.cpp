@@ -388,8 +388,11 @@ double vertexScoreOf(const CandidateMeasures& m) {
     const std::uint64_t triangles = m.indexCount / 3;
     if (triangles == 0) return 0;
     if (m.nonFinitePositions > 0) return 0;
-    const double good = 1 - m.degenerateShare;
-    const double nondegenerate = std::max(1.0, good * static_cast<double>(triangles));
+    // A face naming a vertex twice has no area whatever the positions: the index score
+    // already pays for it (lists joined from strips keep such faces), and every vertex
+    // reading of the block has it alike.
+    const double good = 1 - (m.degenerateShare - m.repeatedCornerShare);
+    const double nondegenerate = std::max(1.0, (1 - m.degenerateShare) * static_cast<double>(triangles));
     const double outlierTerm = 1 - std::min(0.3, 0.03 * static_cast<double>(m.outliers));
     const bool clean = m.neighbourPairs >= kCleanPairs && m.foldedShare <= kFoldsOfASurface / 4;
     // Points all of length 1 are most often normals read as positions; a unit sphere is
@@ -459,10 +462,12 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     std::vector<double> edges;
     const std::size_t step = edgeSampleStep(triangles.size());
     std::size_t index = 0;
+    std::uint64_t repeatedCorners = 0;
     for (const auto& t : triangles) {
         const bool sampled = index++ % step == 0;
         if (!readable(positions, t)) {
             ++degenerate;
+            repeatedCorners += hasRepeatedCorner(t);
             continue;
         }
         const auto& a = positions[t[0]];
@@ -486,6 +491,7 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     }
     const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
     m.degenerateShare = static_cast<double>(degenerate) / count;
+    m.repeatedCornerShare = static_cast<double>(repeatedCorners) / count;
     m.needleShare = static_cast<double>(needles.size() - halvesOfFlatQuads(positions, triangles, needles, diagonal)) / count;
     if (!edges.empty() && diagonal > 0) {
         auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);
