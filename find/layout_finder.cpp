@@ -22,6 +22,10 @@ constexpr double kClearIndexScore = 0.6;
 constexpr double kClearPositions = 0.75;
 // Vertex scores this close are readings alike, of which the nearer or unshared one goes first.
 constexpr double kAlikePositions = 0.03;
+// Index blocks at least this clear own the positions they read best. Small parts with
+// seams pair few edges (a box scores about 0.5), and parts of one shape fit each
+// other's vertices alike.
+constexpr double kOwnsPositions = 0.5;
 constexpr std::size_t kMaxBlocks = 4096;
 constexpr std::uint64_t kMisreadRunLength = 4;  // times a run's length that makes a longer one hold it
 constexpr std::uint64_t kPartBytes = 1u << 20;
@@ -232,7 +236,7 @@ void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<Blo
 // about as well takes positions no other block's best does, the alternative is its own.
 void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found) {
     const auto clear = [&](std::size_t i) {
-        return !found[i].found.empty() && blocks[i].measures.indexScore >= kClearIndexScore;
+        return !found[i].found.empty() && blocks[i].measures.indexScore >= kOwnsPositions;
     };
     const auto takenByOther = [&](std::size_t i, const LayoutCandidate& c, bool better) {
         for (std::size_t j = 0; j < found.size(); ++j) {
@@ -253,6 +257,17 @@ void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLa
                                           found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
             break;
         }
+    }
+    // Nor do a block's other readings keep such positions: ranked on their own, with UVs
+    // that read better, they could push the block's own reading aside.
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (!clear(i)) continue;
+        auto& list = found[i].found;
+        for (std::size_t k = list.size(); k-- > 1;)
+            if (takenByOther(i, list[k], true)) {
+                list.erase(list.begin() + static_cast<std::ptrdiff_t>(k));
+                found[i].withoutUvBlock.erase(found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
+            }
     }
 }
 

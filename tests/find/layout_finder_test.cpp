@@ -692,7 +692,7 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
                            {"engine.bin", 0x1591b0, 0x38a6c, 43, 12},       {"engine.bin", 0x15f0d2, 0x4a118, 96, 12},
                            {"engine.bin", 0x1b4e00, 0x144864, 143, 12},     {"engine.bin", 0x1892ee, 0xc0798, 192, 12},
                            {"engine.bin", 0x15de24, 0x46e48, 340, 12},      {"boxes.3ds", 0x953, 0x68d, 32, 12},
-                           {"boxes.3ds", 0x17db, 0x1515, 32, 12}};
+                           {"boxes.3ds", 0x17db, 0x1515, 32, 12},           {"boxes.3ds", 0x22c1, 0x1ffb, 32, 12}};
     std::map<std::string, std::vector<LayoutCandidate>> scanned;
     for (const Known& k : known) {
         SCOPED_TRACE(k.file);
