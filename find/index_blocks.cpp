@@ -410,20 +410,24 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         block.triangles.resize(block.triangles.size() - tail * per);
         count -= values * tail;
     };
+    // Drops the faces at either end that cut says belong to the bytes around the block;
+    // a quad is its two triangles, cut where cut holds for both.
+    const auto trimEnds = [&](auto&& cut) {
+        const std::size_t per = best.faceVertexCount == 4 ? 2 : 1;
+        const std::uint64_t faceElements = best.faceVertexCount + best.gapElements;
+        auto& t = block.triangles;
+        const auto cutAt = [&](std::size_t i) { return cut(t[i]) && (per == 1 || cut(t[i + 1])); };
+        std::size_t lead = 0;
+        while (lead + per <= t.size() && cutAt(lead)) lead += per;
+        while (t.size() >= lead + per && cutAt(t.size() - per)) {
+            t.resize(t.size() - per);
+            count -= best.faceVertexCount;
+        }
+        t.erase(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(lead));
+        count -= best.faceVertexCount * (lead / per);
+        phase += (lead / per) * faceElements;
+    };
     if (best.topology == IndexTopology::List && best.faceVertexCount == 3) {
-        const std::uint64_t faceElements = 3u + best.gapElements;
-        // Drops the faces at either end that cut says belong to the bytes around the block.
-        const auto trimEnds = [&](auto&& cut) {
-            std::size_t lead = 0;
-            while (lead < block.triangles.size() && cut(block.triangles[lead])) ++lead;
-            while (block.triangles.size() > lead && cut(block.triangles.back())) {
-                block.triangles.pop_back();
-                count -= 3;
-            }
-            block.triangles.erase(block.triangles.begin(), block.triangles.begin() + static_cast<std::ptrdiff_t>(lead));
-            count -= 3 * lead;
-            phase += lead * faceElements;
-        };
         // Faces of one vertex named twice at the ends are the zeros around the block.
         trimEnds(hasRepeatedCorner);
         // Faces far above what the block names elsewhere are the data around it read on.
@@ -432,6 +436,9 @@ bool bestBlock(const Stream& s, std::uint64_t begin, std::uint64_t end, std::uin
         cutIsolatedTail(1, 3);
         if (block.triangles.size() < minTriangles) return false;
     } else if (best.topology == IndexTopology::List && best.faceVertexCount == 4) {
+        // Quads of zeros are the padding around the block; a quad that is a triangle
+        // (its last corner twice) keeps its other half.
+        trimEnds(hasRepeatedCorner);
         cutIsolatedTail(2, 4);
         if (block.triangles.size() < minTriangles) return false;
     } else if (best.topology != IndexTopology::List) {

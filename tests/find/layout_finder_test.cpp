@@ -117,14 +117,14 @@ std::vector<std::array<std::uint32_t, 4>> gridQuads(std::uint32_t n) {
 // random bytes, with the values of after right behind it.
 template <class Faces>
 IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
-                        std::initializer_list<std::uint32_t> after = {}, bool zeroGapAndPadding = false) {
+                        std::initializer_list<std::uint32_t> after = {}, bool zeroPadding = false, bool zeroGap = false) {
     Bytes file;
     junk(file, 100, rng);
-    if (zeroGapAndPadding) file.resize(file.size() + 96, 0);
+    if (zeroPadding) file.resize(file.size() + 96, 0);
     const auto start = static_cast<std::uint32_t>(file.size());
     for (const auto& f : faces) {
         for (std::uint32_t v : f) put(file, v, indexSize, false);
-        if (zeroGapAndPadding) put(file, 0, indexSize, false);
+        if (zeroGap) put(file, 0, indexSize, false);
     }
     for (std::uint32_t v : after) put(file, v, indexSize, false);
     junk(file, 96, rng);
@@ -146,7 +146,8 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
 // list of a grid: its first faces step a row at a time, which a sample of its steps taken
 // a multiple of six values apart never sees. A list with a zero word after each face, after
 // zero padding: the padding and a gap word read with the next face as 0, 1, 2 are no
-// block of their own. Quads near the top of the range end as the triangles do.
+// block of their own. Quads near the top of the range end as the triangles do, and quads
+// after zero padding begin where their first corners do, not in the zeros.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
     constexpr std::uint32_t kHigh = 60000;  // the first vertex the lists near the top name
@@ -164,13 +165,17 @@ TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
     EXPECT_EQ(fromTheFirstRow.minIndex, 0u);
     const Mesh gapped = grid(40);
-    const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true);
+    const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true, true);
     EXPECT_EQ(withGaps.count, 3 * gapped.triangles.size());
     EXPECT_EQ(withGaps.faceGap, 2);
     const auto quads = shifted(gridQuads(40));
     const IndexBlock quadsNearTop = resolvedList(quads, 2, rng, {61000, 300, 40000, 52000, 7, 5000, 64000, 9});
     EXPECT_EQ(quadsNearTop.faceVertexCount, 4);
     EXPECT_EQ(quadsNearTop.count, 4 * quads.size());
+    const auto padded = gridQuads(30);
+    const IndexBlock quadsAfterZeros = resolvedList(padded, 2, rng, {}, true);
+    EXPECT_EQ(quadsAfterZeros.faceVertexCount, 4);
+    EXPECT_EQ(quadsAfterZeros.count, 4 * padded.size());
 }
 
 TEST(LayoutFinder, TellsBackToBackBlocksApart) {
