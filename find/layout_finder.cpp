@@ -258,13 +258,13 @@ void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLa
             break;
         }
     }
-    // Nor do a block's other readings keep such positions: ranked on their own, with UVs
-    // that read better, they could push the block's own reading aside.
+    // Nor does a block's other reading of such positions that scores above its first (with
+    // UVs that read better): ranked on its own, it would push the block's own reading aside.
     for (std::size_t i = 0; i < found.size(); ++i) {
         if (!clear(i)) continue;
         auto& list = found[i].found;
         for (std::size_t k = list.size(); k-- > 1;)
-            if (takenByOther(i, list[k], true)) {
+            if (list[k].score > list[0].score && takenByOther(i, list[k], true)) {
                 list.erase(list.begin() + static_cast<std::ptrdiff_t>(k));
                 found[i].withoutUvBlock.erase(found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
             }
