@@ -187,32 +187,18 @@ bool fourthLooksLikeFlags(const Stream& s, std::uint64_t begin, std::uint64_t en
         for (unsigned k = 0; k < 3; ++k) corners.push_back(s.at(start + 4 * f + k));
         fourths.push_back(s.at(start + 4 * f + 3));
     }
-    // Distinct values by a bitmap where their range is small, as it is for indices: a
-    // sort of each phase's values took a fifth of resolving a small list.
-    const auto distinct = [](std::vector<std::uint32_t>& v) {
-        const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-        const std::uint64_t range = std::uint64_t{*hi} - *lo + 1;
-        if (range > 64 * v.size() + 4096) {
-            std::sort(v.begin(), v.end());
-            return static_cast<std::size_t>(std::unique(v.begin(), v.end()) - v.begin());
-        }
-        const std::uint32_t base = *lo;
-        std::vector<bool> seen(range);
-        std::size_t count = 0;
-        for (std::uint32_t x : v)
-            if (!seen[x - base]) {
-                seen[x - base] = true;
-                ++count;
-            }
-        return count;
+    const auto [smallestCorner, largestCorner] = std::minmax_element(corners.begin(), corners.end());
+    const auto [smallestFourth, largestFourth] = std::minmax_element(fourths.begin(), fourths.end());
+    const auto distinct = [](const std::vector<std::uint32_t>& v, std::uint32_t lo, std::uint32_t hi) {
+        return distinctValues(lo, hi, v.size(), [&](auto&& take) {
+            for (std::uint32_t x : v) take(x);
+        });
     };
-    const std::uint32_t largestCorner = *std::max_element(corners.begin(), corners.end());
-    const std::uint32_t largestFourth = *std::max_element(fourths.begin(), fourths.end());
-    const std::size_t cornerValues = distinct(corners);
-    const std::size_t fourthValues = distinct(fourths);
+    const std::uint64_t cornerValues = distinct(corners, *smallestCorner, *largestCorner);
+    const std::uint64_t fourthValues = distinct(fourths, *smallestFourth, *largestFourth);
     // Edge bits take a handful of values where the corners take many; a small mesh's
     // corners are few too, so its flags also stay below what the corners name.
-    return fourthValues == 1 || std::uint64_t{largestFourth} * 4 < largestCorner ||
+    return fourthValues == 1 || std::uint64_t{*largestFourth} * 4 < *largestCorner ||
            (fourthValues <= 8 && 3 * fourthValues < cornerValues);
 }
 
@@ -817,10 +803,13 @@ std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std
                                         const std::atomic<bool>* cancel, int stream) {
     std::vector<IndexBlock> blocks;
     to = std::min<std::uint64_t>(to, model.size());
-    if (stream < 0 || stream == 0) scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks);
-    if (stream < 0 || stream == 1) scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks);
-    if (stream < 0 || stream == 2) scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks);
-    if (stream < 0 || stream == 3) scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks);
+    switch (stream) {
+        case 0: scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks); break;
+        case 1: scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks); break;
+        case 2: scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks); break;
+        case 3: scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks); break;
+        default: break;
+    }
     return blocks;
 }
 

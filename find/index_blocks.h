@@ -52,12 +52,11 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 /// Blocks of face records in [from, to): the corners of each face followed by other bytes
 /// of a fixed size (a PLY count byte and per-face properties, flags, a face normal).
 /// No block starts inside the skip ranges (disjoint, in file order): plain lists found before.
-/// stream picks one of the kRecordStreams (16-bit little, big endian, 32-bit little, big);
-/// -1 scans them all, in that order.
+/// stream is one of the kRecordStreams: 16-bit little, big endian, 32-bit little, big.
 constexpr int kRecordStreams = 4;
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                                         std::uint64_t minTriangles,
                                         std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
-                                        const std::atomic<bool>* cancel, int stream = -1);
+                                        const std::atomic<bool>* cancel, int stream);
 
 }  // namespace nimbrel

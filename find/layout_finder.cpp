@@ -231,43 +231,45 @@ void dropUvsOfOtherMeshes(const std::vector<IndexBlock>& blocks, std::vector<Blo
         }
 }
 
-// Parts of one shape fit each other's vertices. Where a clear block's best reading takes
-// the positions another clear block's best reads better, and an alternative that reads
+// Drops readings [from, to) of a block, with their forms without a UV block alongside.
+void dropReadings(BlockLayouts& b, std::size_t from, std::size_t to) {
+    const auto first = static_cast<std::ptrdiff_t>(from), last = static_cast<std::ptrdiff_t>(to);
+    b.found.erase(b.found.begin() + first, b.found.begin() + last);
+    b.withoutUvBlock.erase(b.withoutUvBlock.begin() + first, b.withoutUvBlock.begin() + last);
+}
+
+// Parts of one shape fit each other's vertices. Where an owning block's best reading takes
+// the positions another owning block's best reads better, and an alternative that reads
 // about as well takes positions no other block's best does, the alternative is its own.
 void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found) {
-    const auto clear = [&](std::size_t i) {
+    const auto owns = [&](std::size_t i) {
         return !found[i].found.empty() && blocks[i].measures.indexScore >= kOwnsPositions;
     };
     const auto takenByOther = [&](std::size_t i, const LayoutCandidate& c, bool better) {
         for (std::size_t j = 0; j < found.size(); ++j) {
-            if (j == i || !clear(j) || sameIndices(blocks[i], blocks[j])) continue;
+            if (j == i || !owns(j) || sameIndices(blocks[i], blocks[j])) continue;
             const LayoutCandidate& other = found[j].found.front();
             if (overlaps(c.positionBytes, other.positionBytes) && (!better || other.score > c.score)) return true;
         }
         return false;
     };
     for (std::size_t i = 0; i < found.size(); ++i) {
-        if (!clear(i) || !takenByOther(i, found[i].found.front(), true)) continue;
-        auto& list = found[i].found;
+        if (!owns(i) || !takenByOther(i, found[i].found.front(), true)) continue;
+        const auto& list = found[i].found;
         for (std::size_t k = 1; k < list.size(); ++k) {
             if (list[k].measures.vertexScore < list[0].measures.vertexScore - kAlikePositions) break;
             if (overlaps(list[k].positionBytes, list[0].positionBytes) || takenByOther(i, list[k], false)) continue;
-            list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(k));
-            found[i].withoutUvBlock.erase(found[i].withoutUvBlock.begin(),
-                                          found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
+            dropReadings(found[i], 0, k);
             break;
         }
     }
     // Nor does a block's other reading of such positions that scores above its first (with
     // UVs that read better): ranked on its own, it would push the block's own reading aside.
     for (std::size_t i = 0; i < found.size(); ++i) {
-        if (!clear(i)) continue;
-        auto& list = found[i].found;
-        for (std::size_t k = list.size(); k-- > 1;)
-            if (list[k].score > list[0].score && takenByOther(i, list[k], true)) {
-                list.erase(list.begin() + static_cast<std::ptrdiff_t>(k));
-                found[i].withoutUvBlock.erase(found[i].withoutUvBlock.begin() + static_cast<std::ptrdiff_t>(k));
-            }
+        if (!owns(i)) continue;
+        for (std::size_t k = found[i].found.size(); k-- > 1;)
+            if (found[i].found[k].score > found[i].found[0].score && takenByOther(i, found[i].found[k], true))
+                dropReadings(found[i], k, k + 1);
     }
 }
 
@@ -284,10 +286,13 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
                                                              std::vector<std::vector<VertexRegion>>(parts)};
     // Three tasks a part (the index streams and the floats of each byte order), so that a
     // file of one part keeps both cores busy too.
+    const auto partOf = [&](std::size_t i) {
+        const std::uint64_t from = i * kPartBytes;
+        return std::pair{from, std::min<std::uint64_t>(model.size(), from + kPartBytes)};
+    };
     runParallel(parts * 3, threads, options, 0.0, 0.2, [&](std::size_t task) {
         const std::size_t i = task / 3;
-        const std::uint64_t from = i * kPartBytes;
-        const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
+        const auto [from, to] = partOf(i);
         if (task % 3 == 0)
             partRuns[i] = scanIndexRuns(model, from, to, options.cancel);
         else
@@ -316,8 +321,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     // sought outside the lists found.
     std::vector<std::vector<IndexBlock>> streamRecords(parts * kRecordStreams);
     runParallel(streamRecords.size(), threads, options, 0.3, 0.1, [&](std::size_t task) {
-        const std::uint64_t from = task / kRecordStreams * kPartBytes;
-        const std::uint64_t to = std::min<std::uint64_t>(model.size(), from + kPartBytes);
+        const auto [from, to] = partOf(task / kRecordStreams);
         streamRecords[task] = scanFaceRecords(model, from, to, options.minTriangles, listBytes, options.cancel,
                                               static_cast<int>(task % kRecordStreams));
     });

@@ -109,7 +109,8 @@ bool readable(std::span<const std::array<float, 3>> positions, const std::array<
 // The needles of a small mesh that are half of a long, thin parallelogram (the side of a
 // board or a wall, the sides of a CAD part's cylinder), with the other half across their
 // longest edge: a small part is often one board. In a large mesh they count, since a
-// regular grid misread one axis at a time keeps its quads. Vertices split at seams still share their positions.
+// regular grid misread one axis at a time keeps its quads. Vertices split at seams still
+// share their positions.
 std::size_t halvesOfFlatQuads(std::span<const std::array<float, 3>> positions,
                               std::span<const std::array<std::uint32_t, 3>> triangles,
                               std::span<const std::uint32_t> needles, double diagonal) {
@@ -290,26 +291,11 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
     m.minIndex = lo;
     m.maxIndex = hi;
 
-    // Distinct values by a bitmap where the range allows it: sorting them cost more than
-    // all the rest of the measure.
-    std::uint64_t distinct = 0;
     const std::uint64_t range = std::uint64_t{hi} - lo + 1;
-    if (range <= 8 * 3 * std::uint64_t{triangles.size()} + (1u << 20)) {
-        std::vector<bool> seen(range);
+    const std::uint64_t distinct = distinctValues(lo, hi, 3 * triangles.size(), [&](auto&& take) {
         for (const auto& t : triangles)
-            for (std::uint32_t v : t)
-                if (!seen[v - lo]) {
-                    seen[v - lo] = true;
-                    ++distinct;
-                }
-    } else {
-        std::vector<std::uint32_t> named;
-        named.reserve(3 * triangles.size());
-        for (const auto& t : triangles)
-            for (std::uint32_t v : t) named.push_back(v);
-        std::sort(named.begin(), named.end());
-        distinct = static_cast<std::uint64_t>(std::unique(named.begin(), named.end()) - named.begin());
-    }
+            for (std::uint32_t v : t) take(v);
+    });
     m.indexCoverage = static_cast<double>(distinct) / static_cast<double>(range);
     // Edges by their ends, lower first, one list per direction: an edge is paired where
     // the other direction holds it too, which one merge of the sorted lists counts.
@@ -350,6 +336,9 @@ void measureIndices(std::span<const std::array<std::uint32_t, 3>> triangles, Can
             for (; j < falling.size() && falling[j] == e; ++j) ++paired;
         }
     }
+    // Faces naming a vertex twice have no area under any reading of positions: the vertex
+    // score leaves them to this measure.
+    m.repeatedCornerShare = static_cast<double>(repeats) / static_cast<double>(triangles.size());
     const std::uint64_t edgeCount = rising.size() + falling.size();
     m.pairedEdgeShare = edgeCount == 0 ? 0 : static_cast<double>(paired) / static_cast<double>(edgeCount);
     // The same corners twice (either winding) is a misread, not a mesh: strips read
@@ -462,12 +451,10 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     std::vector<double> edges;
     const std::size_t step = edgeSampleStep(triangles.size());
     std::size_t index = 0;
-    std::uint64_t repeatedCorners = 0;
     for (const auto& t : triangles) {
         const bool sampled = index++ % step == 0;
         if (!readable(positions, t)) {
             ++degenerate;
-            repeatedCorners += hasRepeatedCorner(t);
             continue;
         }
         const auto& a = positions[t[0]];
@@ -491,7 +478,6 @@ void measureGeometry(std::span<const std::array<float, 3>> positions, std::span<
     }
     const double count = triangles.empty() ? 1 : static_cast<double>(triangles.size());
     m.degenerateShare = static_cast<double>(degenerate) / count;
-    m.repeatedCornerShare = static_cast<double>(repeatedCorners) / count;
     m.needleShare = static_cast<double>(needles.size() - halvesOfFlatQuads(positions, triangles, needles, diagonal)) / count;
     if (!edges.empty() && diagonal > 0) {
         auto mid = edges.begin() + static_cast<std::ptrdiff_t>(edges.size() / 2);

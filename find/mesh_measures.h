@@ -25,6 +25,30 @@ inline bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) {
     return t[0] == t[1] || t[1] == t[2] || t[0] == t[2];
 }
 
+/// How many distinct values forEach(f) hands to f: count values in all, each in [lo, hi].
+/// A bitmap where the range allows it, as it does for indices: a sort of them cost more
+/// than all the rest of an index measure.
+template <class ForEach>
+std::uint64_t distinctValues(std::uint32_t lo, std::uint32_t hi, std::size_t count, ForEach&& forEach) {
+    const std::uint64_t range = std::uint64_t{hi} - lo + 1;
+    if (range <= 8 * std::uint64_t{count} + (1u << 20)) {
+        std::vector<bool> seen(range);
+        std::uint64_t distinct = 0;
+        forEach([&](std::uint32_t v) {
+            if (!seen[v - lo]) {
+                seen[v - lo] = true;
+                ++distinct;
+            }
+        });
+        return distinct;
+    }
+    std::vector<std::uint32_t> all;
+    all.reserve(count);
+    forEach([&](std::uint32_t v) { all.push_back(v); });
+    std::sort(all.begin(), all.end());
+    return static_cast<std::uint64_t>(std::unique(all.begin(), all.end()) - all.begin());
+}
+
 /// Fewer neighbour pairs than this say nothing about folds.
 inline constexpr std::uint64_t kMinNeighbourPairs = 6;
 

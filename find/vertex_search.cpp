@@ -136,9 +136,6 @@ struct UvChoice {
     bool counted = false;  ///< separate block: its record count stands right before it
 };
 
-// The words of a stretch as floats, for a start-by-start scan of packed float UV blocks:
-// the pairs of four neighbouring starts lie side by side there, so the first neighbour
-// pairs of the quick UV check are judged for four starts in one go.
 // Vectors of UV values at consecutive starts, one start to a lane.
 template <int lanes>
 struct UvLanes;
@@ -155,6 +152,9 @@ struct UvLanes<4> {
     using Words = float __attribute__((vector_size(16)));
 };
 
+// The words of a stretch as floats, for a start-by-start scan of packed float UV blocks:
+// the pairs of four neighbouring starts lie side by side there, so the first neighbour
+// pairs of the quick UV check are judged for four starts in one go.
 class UvWords {
 public:
     UvWords() = default;

@@ -142,11 +142,10 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
 
 // A 16-bit list of values near the top of their range: the bytes after it read as indices
 // in range too, and the list ends where its faces stop sharing edges (a face naming a
-// corner twice shares its own edge with nothing). A 32-bit
-// list of a grid: its first faces step a row at a time, which a sample of its steps taken
-// a multiple of six values apart never sees. A list with a zero word after each face, after
-// zero padding: the padding and a gap word read with the next face as 0, 1, 2 are no
-// block of their own. Quads near the top of the range end as the triangles do, and quads
+// corner twice shares its own edge with nothing). A 32-bit list of a grid: its first faces
+// step a row at a time, which a sample of its steps taken a multiple of six values apart
+// never sees. A list with a zero word after each face, after zero padding: the padding and
+// a gap word read with the next face as 0, 1, 2 are no block of their own. Quads near the top of the range end as the triangles do, and quads
 // after zero padding begin where their first corners do, not in the zeros.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
