@@ -36,6 +36,9 @@ constexpr double kQuickNeedle = 0.05;        // triangle quality below which a s
 constexpr double kGoodEnough = 0.9;
 constexpr double kSureAtBoundary = 0.6;
 constexpr std::uint64_t kNeighbourhood = 1u << 16;
+constexpr std::uint64_t kNearStretch = 1024;         // bytes of a large region beside the block
+constexpr std::uint64_t kNearStretchPerVertex = 12;  // more for a block of many vertices
+constexpr std::size_t kNearStrides = 4;              // its strides put before the region's
 constexpr std::uint64_t kBesideBytes = 2048;  // apart from the index block, for halves and shorts
 constexpr std::size_t kBesideStrides = 3;
 constexpr std::uint64_t kUvBesideBytes = 512;  // padding or a header between the streams
@@ -1527,6 +1530,21 @@ BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlo
             near.push_back({block.byteEnd(), r.end, {}, r.normalBlocks});
             estimateStrides(model, near.back());
         }
+    }
+    // A large region holds other meshes' records too, whose strides outnumber those of the
+    // block's own records beside it: the strides of the stretch nearest the block go first.
+    const std::uint64_t stretch = std::max<std::uint64_t>(kNearStretch, search.used() * kNearStretchPerVertex);
+    for (VertexRegion& r : near) {
+        if (r.end - r.begin < 2 * stretch || distance(r, block) > kNeighbourhood) continue;
+        VertexRegion side = r.end <= block.start ? VertexRegion{r.end - stretch, r.end, {}, {}}
+                                                 : VertexRegion{r.begin, r.begin + stretch, {}, {}};
+        estimateStrides(model, side);
+        std::vector<std::uint8_t> strides;
+        for (std::uint8_t s : side.strides)
+            if (strides.size() < kNearStrides + 2) strides.push_back(s);
+        for (std::uint8_t s : r.strides)
+            if (std::find(strides.begin(), strides.end(), s) == strides.end()) strides.push_back(s);
+        r.strides = std::move(strides);
     }
     std::stable_sort(near.begin(), near.end(), [&](const VertexRegion& a, const VertexRegion& b) {
         return distance(a, block) < distance(b, block);

@@ -444,6 +444,29 @@ TEST(LayoutFinder, FindsARegularGridBetweenOtherFloats) {
     EXPECT_EQ(s.fvfSize, 32);
 }
 
+// Other meshes' packed positions fill most of the float region that ends in a block of
+// 20-byte records: the strides of the whole region are theirs, not the block's.
+TEST(LayoutFinder, FindsTheStrideOfRecordsAtTheEndOfALargerRegion) {
+    std::mt19937 rng(29);
+    Bytes file;
+    junk(file, 100, rng);
+    for (const auto& v : grid(90).positions) {
+        const float n[3] = {std::sin(v[0]), 1.0f, std::cos(v[2])};
+        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        for (float c : n) putFloat(file, c / length, false);
+    }
+    const Mesh mesh = jittered(grid(30));
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : v) putFloat(file, c, false);
+        putFloat(file, 0.25f * v[0], false);
+        putFloat(file, 0.5f - 0.25f * v[2], false);
+    }
+    junk(file, 132, rng);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    EXPECT_EQ(bestLayoutAt(file, indices, vertices).fvfSize, 20);
+}
+
 // CAD tools write rounding results like 1e-33 where they meant 0, the first vertex
 // among them; such a block is still positions.
 TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
