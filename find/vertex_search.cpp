@@ -27,6 +27,7 @@ constexpr std::size_t kQuickChecks = 20000;  // sampled decodes per block
 constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by one
 constexpr std::uint64_t kScanWindow = 1024;  // bytes of starts each stride tries in turn
 constexpr double kClearForScan = 0.75;       // index and vertex scores that earn the scans start by start
+constexpr double kAnchoredShare = 0.5;       // of the sampled decodes, for the float regions' anchors
 constexpr std::size_t kShortlist = 12;       // full decodes per region and stride
 constexpr std::uint64_t kCheapDecode = 1024;  // vertices of a part below which more are decoded
 constexpr double kQuickLimit = 5.0;          // sampled edge ratio a candidate must beat
@@ -424,7 +425,7 @@ public:
     std::size_t cheapness() const { return static_cast<std::size_t>(std::clamp<std::uint64_t>(kCheapDecode / used_, 1, 4)); }
 
     bool stopped() const {
-        return fullChecks_ >= kFullChecks * cheapness() || quickChecks_ >= kQuickChecks ||
+        return fullChecks_ >= kFullChecks * cheapness() || quickChecks_ >= quickLimit_ ||
                (cancel_ && cancel_->load(std::memory_order_relaxed));
     }
     // A reading right at a normal block's end that folds no neighbours is as sure as a
@@ -437,6 +438,8 @@ public:
                c.measures.foldedShare == 0 && std::binary_search(boundaryStarts_.begin(), boundaryStarts_.end(), c.first);
     }
     std::uint64_t used() const { return used_; }
+    // The sampled decodes the searches until the next call may take in all.
+    void limitQuickChecks(std::size_t limit) { quickLimit_ = limit; }
 
     // A regular mesh (a grid, a ring) read a few records off scores nearly as high as the
     // true reading, which the search may never have tried: the best reading is moved a
@@ -1275,6 +1278,7 @@ private:
     std::vector<std::pair<double, std::uint64_t>> shortlist_;
     std::size_t fullChecks_ = 0;
     std::size_t quickChecks_ = 0;
+    std::size_t quickLimit_ = kQuickChecks;
     std::size_t scanChecks_ = 0;
     mutable std::vector<std::array<std::uint32_t, 3>> local_;
     mutable std::vector<NeighbourPair> neighbours_;
@@ -1550,18 +1554,22 @@ BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlo
         return distance(a, block) < distance(b, block);
     });
     search.searchBoundaries(near);
+    // A large region nearby can spend the whole budget at its anchors: a clear block keeps
+    // a share of it for the searches beside it.
+    const bool clear = block.measures.indexScore >= kClearForScan;
+    if (clear) search.limitQuickChecks(static_cast<std::size_t>(kAnchoredShare * kQuickChecks));
     for (const VertexRegion& r : near) {
         if (search.stopped() || search.goodEnough()) break;
         search.searchRegion(r, {PositionKind::Float});
     }
+    search.limitQuickChecks(kQuickChecks);
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them, before the scan of the float regions
     // spends the budget. Misreadings of an index block (another width or byte order)
     // name indices less cleanly, and no vertex block fits them: only clear blocks get
     // these costly scans.
-    if (block.measures.indexScore >= kClearForScan && !search.goodEnough() && !search.stopped())
-        search.scanBeside(kBesideBytes);
-    if (block.measures.indexScore >= kClearForScan)
+    if (clear && !search.goodEnough() && !search.stopped()) search.scanBeside(kBesideBytes);
+    if (clear)
         for (const VertexRegion& r : near) {
             if (search.stopped() || search.goodEnough()) break;
             search.scanRegion(r);

@@ -467,6 +467,34 @@ TEST(LayoutFinder, FindsTheStrideOfRecordsAtTheEndOfALargerRegion) {
     EXPECT_EQ(bestLayoutAt(file, indices, vertices).fvfSize, 20);
 }
 
+// Halves right before a 32-bit list, and a large block of 32-byte records right after it:
+// the anchors of that block's strides must not spend the budget the search beside the
+// list needs.
+TEST(LayoutFinder, FindsHalvesBesideAListBeforeALargeFloatRegion) {
+    std::mt19937 rng(31);
+    Bytes file;
+    junk(file, 300, rng);
+    const Mesh mesh = jittered(grid(30));
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : v) put(file, toHalf(c), 2, true);
+        put(file, toHalf(0.5f), 2, true);
+        put(file, toHalf(0.25f), 2, true);
+    }
+    junk(file, 60, rng);
+    const auto indices = static_cast<std::uint32_t>(file.size());
+    for (const auto& t : mesh.triangles)
+        for (std::uint32_t v : t) put(file, v, 4, true);
+    const Mesh other = jittered(grid(160));
+    for (const auto& v : other.positions) {
+        for (float c : v) putFloat(file, c, true);
+        for (float c : {0.0f, 1.0f, 0.0f, 0.5f, 0.5f}) putFloat(file, c, true);
+    }
+    const LayoutSettings s = bestLayoutAt(file, indices, vertices);
+    EXPECT_EQ(s.vertexFormat, VertexFormat::HF_all);
+    EXPECT_EQ(s.fvfSize, 10);
+}
+
 // CAD tools write rounding results like 1e-33 where they meant 0, the first vertex
 // among them; such a block is still positions.
 TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
