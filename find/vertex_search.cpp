@@ -387,6 +387,7 @@ public:
             if (first + span > model_.size()) continue;
             // Records never share bytes with the indices that name them.
             if (first < block_.byteEnd() && block_.start < first + span) continue;
+            if (mostlyIndices(first, first + span)) continue;
             if (stopped()) break;
             ++quickChecks_;
             if (!roughlyPlausible(kind, stride, first)) continue;
@@ -1046,6 +1047,16 @@ private:
         for (auto it = from; it != normalBlocks_.end() && (!normalsApart_ || it->first < end); ++it)
             if (it->first < end && begin < it->second)
                 inside += std::min(it->second, end) - std::max(it->first, begin);
+        return 2 * inside > end - begin;
+    }
+
+    // Whether most of [begin, end) lies in other clear index blocks.
+    bool mostlyIndices(std::uint64_t begin, std::uint64_t end) const {
+        std::uint64_t inside = 0;
+        auto it = std::upper_bound(indexBytes_.begin(), indexBytes_.end(), std::pair{begin, std::uint64_t{0}});
+        if (it != indexBytes_.begin()) --it;
+        for (; it != indexBytes_.end() && it->first < end; ++it)
+            if (it->second > begin) inside += std::min(it->second, end) - std::max(it->first, begin);
         return 2 * inside > end - begin;
     }
 
