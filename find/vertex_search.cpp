@@ -65,6 +65,7 @@ constexpr double kFlatUnitSquare = 0.8;  // share of its score a reading that lo
 constexpr double kHalfHolds = 0.5;         // score of a half reading that shows the bytes are halves
 constexpr double kSubnormalScale = 1e-3;   // largest coordinate below which halves are small shorts
 constexpr double kBelowScale = 1e-7;       // of a mesh's size: a coordinate this small is no mesh's own
+constexpr double kNoiseShare = 0.1;        // of the positions: more such coordinates are no rounding noise
 constexpr double kFarther = 1e-3;          // of a reading's score lost each time its distance doubles
 constexpr double kCounted = 1.04;          // for each block whose record count stands right before it
 constexpr std::uint64_t kSmallPart = 256;  // vertices
@@ -659,6 +660,9 @@ private:
         if (choice.vertexScore == 0) return choice;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
         if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
+        // A mesh's coordinates lie at its scale, bar some rounding noise near zero: many
+        // far below it are integers or other data read as halves or floats.
+        if (const double below = belowScaleShare(choice.positions); below > kNoiseShare) choice.vertexScore *= 1 - below;
         if (kind == PositionKind::Float && stride == 12)
             choice.vertexScore *= std::pow(kStrayEnd, coordinatesBeside(choice));
         choice.goesOn = blockGoesOn(choice);
@@ -707,6 +711,16 @@ private:
         for (std::size_t i = 1; i + 1 < points.size(); ++i)
             if (nearZero(i)) return false;
         return true;
+    }
+
+    // The share of points with a coordinate far below the mesh's scale.
+    static double belowScaleShare(std::span<const std::array<float, 3>> points) {
+        const auto [lo, hi] = boxOf(points);
+        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        const auto below = std::count_if(points.begin(), points.end(), [&](const std::array<float, 3>& q) {
+            return belowScale(q[0], diagonal) || belowScale(q[1], diagonal) || belowScale(q[2], diagonal);
+        });
+        return points.empty() ? 0 : static_cast<double>(below) / static_cast<double>(points.size());
     }
 
     // Points about the unit square on two axes, the third one value: UVs in records with a
