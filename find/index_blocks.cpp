@@ -105,7 +105,9 @@ void buildTriangles(const Stream& s, std::uint64_t begin, std::uint64_t end, con
     }
     if (h.topology == IndexTopology::List) {
         const std::uint64_t faceElements = h.faceVertexCount + h.gapElements;
-        const std::uint64_t faces = (end - start) / faceElements;
+        // The last face's gap may lie past the run: a gap of zeros ends up with the zero
+        // padding after the block, cut off with it.
+        const std::uint64_t faces = (end - start + h.gapElements) / faceElements;
         const std::uint64_t taken = std::min(faces, maxFaces);
         out.reserve(h.faceVertexCount == 4 ? 2 * taken : taken);
         for (std::uint64_t f = 0; f < taken; ++f) {

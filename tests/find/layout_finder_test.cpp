@@ -117,7 +117,8 @@ std::vector<std::array<std::uint32_t, 4>> gridQuads(std::uint32_t n) {
 // random bytes, with the values of after right behind it.
 template <class Faces>
 IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
-                        std::initializer_list<std::uint32_t> after = {}, bool zeroPadding = false, bool zeroGap = false) {
+                        std::initializer_list<std::uint32_t> after = {}, bool zeroPadding = false, bool zeroGap = false,
+                        bool zerosAfter = false) {
     Bytes file;
     junk(file, 100, rng);
     if (zeroPadding) file.resize(file.size() + 96, 0);
@@ -127,6 +128,7 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
         if (zeroGap) put(file, 0, indexSize, false);
     }
     for (std::uint32_t v : after) put(file, v, indexSize, false);
+    if (zerosAfter) file.resize(file.size() + 96, 0);
     junk(file, 96, rng);
     std::vector<IndexBlock> found;
     for (const IndexRun& run : joinRuns(scanIndexRuns(file, 0, file.size(), nullptr)))
@@ -144,8 +146,9 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
 // in range too, and the list ends where its faces stop sharing edges (a face naming a
 // corner twice shares its own edge with nothing). A 32-bit list of a grid: its first faces
 // step a row at a time, which a sample of its steps taken a multiple of six values apart
-// never sees. A list with a zero word after each face, after zero padding: the padding and
-// a gap word read with the next face as 0, 1, 2 are no block of their own. Quads near the top of the range end as the triangles do, and quads
+// never sees. A list with a zero word after each face, between zero padding: the padding
+// and a gap word read with the next face as 0, 1, 2 are no block of their own, and the
+// last face's gap, cut with the zeros after it, keeps its face. Quads near the top of the range end as the triangles do, and quads
 // after zero padding begin where their first corners do, not in the zeros.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
@@ -164,7 +167,7 @@ TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     EXPECT_EQ(fromTheFirstRow.count, 3 * rows.triangles.size());
     EXPECT_EQ(fromTheFirstRow.minIndex, 0u);
     const Mesh gapped = grid(40);
-    const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true, true);
+    const IndexBlock withGaps = resolvedList(gapped.triangles, 2, rng, {}, true, true, true);
     EXPECT_EQ(withGaps.count, 3 * gapped.triangles.size());
     EXPECT_EQ(withGaps.faceGap, 2);
     const auto quads = shifted(gridQuads(40));
