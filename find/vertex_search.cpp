@@ -79,6 +79,19 @@ bool belowScale(float v, double size) { return v != 0 && std::fabs(v) < kBelowSc
 // overflows nor needs std::hypot's care, which costs several times as much.
 double norm3(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
 
+// The bytes of [begin, end) that lie in the ranges. Ranges apart end in order too: the
+// first that ends past begin is found by a search, and the searches ask this of every
+// start they try.
+std::uint64_t bytesInside(std::span<const std::pair<std::uint64_t, std::uint64_t>> ranges, bool apart,
+                          std::uint64_t begin, std::uint64_t end) {
+    auto from = ranges.begin();
+    if (apart) from = std::partition_point(ranges.begin(), ranges.end(), [&](const auto& r) { return r.second <= begin; });
+    std::uint64_t inside = 0;
+    for (auto it = from; it != ranges.end() && (!apart || it->first < end); ++it)
+        if (it->first < end && begin < it->second) inside += std::min(it->second, end) - std::max(it->first, begin);
+    return inside;
+}
+
 constexpr std::uint32_t kPlausibleExponents[2] = {127 - 30, 127 + 20};  // about 1e-9 to 1e6
 
 bool plausibleFloatBits(std::uint32_t bits) {
@@ -1051,27 +1064,12 @@ private:
     // Whether most of [begin, end) lies in a block of normals, which pairs of its floats
     // would misread as UVs.
     bool insideNormals(std::uint64_t begin, std::uint64_t end) const {
-        std::uint64_t inside = 0;
-        // Blocks apart end in order too: the first that ends past begin is found by a
-        // search, and the UV scan asks this of every start.
-        auto from = normalBlocks_.begin();
-        if (normalsApart_)
-            from = std::partition_point(normalBlocks_.begin(), normalBlocks_.end(),
-                                        [&](const auto& block) { return block.second <= begin; });
-        for (auto it = from; it != normalBlocks_.end() && (!normalsApart_ || it->first < end); ++it)
-            if (it->first < end && begin < it->second)
-                inside += std::min(it->second, end) - std::max(it->first, begin);
-        return 2 * inside > end - begin;
+        return 2 * bytesInside(normalBlocks_, normalsApart_, begin, end) > end - begin;
     }
 
     // Whether most of [begin, end) lies in other clear index blocks.
     bool mostlyIndices(std::uint64_t begin, std::uint64_t end) const {
-        std::uint64_t inside = 0;
-        auto it = std::upper_bound(indexBytes_.begin(), indexBytes_.end(), std::pair{begin, std::uint64_t{0}});
-        if (it != indexBytes_.begin()) --it;
-        for (; it != indexBytes_.end() && it->first < end; ++it)
-            if (it->second > begin) inside += std::min(it->second, end) - std::max(it->first, begin);
-        return 2 * inside > end - begin;
+        return 2 * bytesInside(indexBytes_, true, begin, end) > end - begin;
     }
 
     bool overlapsIndices(std::uint64_t begin, std::uint64_t end) const {
