@@ -342,7 +342,8 @@ void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
     const std::uint64_t keep = std::max<std::uint64_t>(8, (last - first) / 2);
     while (last - first > keep && (repeats(first) || steps.leapsAtStart(first) || steps.leapsOften(first, true)))
         ++first;
-    while (last - first > keep && (repeats(last - 3) || steps.leapsAtEnd(last) || steps.leapsOften(last, false))) --last;
+    while (last - first > keep && (repeats(last - 3) || steps.leapsAtEnd(last) || steps.leapsOften(last, false)))
+        --last;
     while (last - first > keep && s.isMarker(s.at(first))) ++first;
     while (last - first > keep && s.isMarker(s.at(last - 1))) --last;
 }

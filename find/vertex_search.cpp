@@ -85,7 +85,8 @@ double norm3(double x, double y, double z) { return std::sqrt(x * x + y * y + z 
 std::uint64_t bytesInside(std::span<const std::pair<std::uint64_t, std::uint64_t>> ranges, bool apart,
                           std::uint64_t begin, std::uint64_t end) {
     auto from = ranges.begin();
-    if (apart) from = std::partition_point(ranges.begin(), ranges.end(), [&](const auto& r) { return r.second <= begin; });
+    if (apart)
+        from = std::partition_point(ranges.begin(), ranges.end(), [&](const auto& r) { return r.second <= begin; });
     std::uint64_t inside = 0;
     for (auto it = from; it != ranges.end() && (!apart || it->first < end); ++it)
         if (it->first < end && begin < it->second) inside += std::min(it->second, end) - std::max(it->first, begin);

@@ -501,6 +501,43 @@ TEST(LayoutFinder, FindsHalvesBesideAListBeforeALargeFloatRegion) {
     EXPECT_EQ(s.fvfSize, 10);
 }
 
+// A small sphere a little after another mesh's quads: the quads' words read as halves in
+// the other byte order make a coherent scatter, which must not take the sphere's place,
+// for the bytes of a clear index block are no positions.
+TEST(LayoutFinder, ReadsNoPositionsFromAnotherBlocksIndices) {
+    std::mt19937 rng(31);
+    Bytes file;
+    junk(file, 524, rng);
+    constexpr std::uint32_t kCols = 31, kRows = 32;
+    for (std::uint32_t i = 0; i < kCols * kRows; ++i) {
+        const float x = static_cast<float>(i % kCols), y = static_cast<float>(i / kCols);
+        for (float c : {0.1f * x, std::sin(0.3f * x + 0.2f * y), 0.1f * y}) putFloat(file, c, false);
+    }
+    junk(file, 300, rng);
+    for (std::uint32_t y = 0; y + 1 < kRows; ++y)
+        for (std::uint32_t x = 0; x + 1 < kCols; ++x)
+            for (std::uint32_t v : {y * kCols + x, y * kCols + x + 1, y * kCols + x + kCols, y * kCols + x + kCols + 1})
+                put(file, v, 2, false);
+    junk(file, 377, rng);
+    Mesh sphere = grid(5);
+    for (std::size_t i = 0; i < sphere.positions.size(); ++i) {
+        const float u = static_cast<float>(i % 5) * 1.5708f, v = static_cast<float>(i / 5) * 0.7854f;
+        sphere.positions[i] = {std::sin(v) * std::cos(u) - 4, std::cos(v) - 2.3f, std::sin(v) * std::sin(u) + 1.8f};
+    }
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : sphere.positions)
+        for (float c : v) putFloat(file, c, true);
+    junk(file, 293, rng);
+    const std::uint32_t indices = putTriangles(file, sphere, true);
+    junk(file, 100, rng);
+    const auto found = findLayouts(file, FindOptions{});
+    const auto best = std::find_if(found.begin(), found.end(), [&](const LayoutCandidate& c) {
+        return c.settings.faceIndexStart == indices && c.settings.bigEndian;
+    });
+    ASSERT_NE(best, found.end());
+    EXPECT_EQ(best->settings.vertexStart, vertices);
+}
+
 // CAD tools write rounding results like 1e-33 where they meant 0, the first vertex
 // among them; such a block is still positions.
 TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
