@@ -22,6 +22,7 @@ constexpr std::size_t kSampleTriangles = 64;
 constexpr std::size_t kRoughTriangles = 12;  // triangles of the first, rough check
 constexpr std::size_t kUvSampleTriangles = 1500;
 constexpr std::size_t kStrideChoices = 10;
+constexpr std::size_t kFirstStrides = 4;  // of a region's, tried in every region before the rest
 constexpr std::size_t kFullChecks = 256;     // full decodes per block
 constexpr std::size_t kQuickChecks = 20000;  // sampled decodes per block
 constexpr std::size_t kScanChecks = 16384;   // of those, starts tried one by one
@@ -270,11 +271,15 @@ public:
     // Blocks start near a region's ends, or a whole block of the same count away from
     // them (positions, normals and colours back to back). Every start near those anchors
     // is judged on a few sampled triangles; the best few are decoded in full.
-    void searchRegion(const VertexRegion& region, std::initializer_list<PositionKind> kinds) {
+    // Only the region's strides [firstStride, lastStride) in its order are tried.
+    void searchRegion(const VertexRegion& region, std::initializer_list<PositionKind> kinds, std::size_t firstStride = 0,
+                      std::size_t lastStride = SIZE_MAX) {
         const std::uint64_t begin = region.begin;
         const std::uint64_t end = region.end;
+        const std::size_t last = std::min(lastStride, region.strides.size());
         for (PositionKind kind : kinds)
-            for (std::uint8_t stride : region.strides) {
+            for (std::size_t k = firstStride; k < last; ++k) {
+                const std::uint32_t stride = region.strides[k];
                 if (stride < positionSize(kind)) continue;
                 const std::uint64_t span = (used_ - 1) * stride + positionSize(kind);
                 // A region starts at the first whole chunk of its kind, and zero words (a
@@ -1582,10 +1587,13 @@ BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlo
     // a share of it for the searches beside it.
     const bool clear = block.measures.indexScore >= kClearForScan;
     if (clear) search.limitQuickChecks(static_cast<std::size_t>(kAnchoredShare * kQuickChecks));
-    for (const VertexRegion& r : near) {
-        if (search.stopped() || search.goodEnough()) break;
-        search.searchRegion(r, {PositionKind::Float});
-    }
+    // Every region's likeliest strides before any region's others: a large region right
+    // beside the block would spend the budget on its unlikely ones first.
+    for (const auto& [first, last] : {std::pair<std::size_t, std::size_t>{0, kFirstStrides}, {kFirstStrides, SIZE_MAX}})
+        for (const VertexRegion& r : near) {
+            if (search.stopped() || search.goodEnough()) break;
+            search.searchRegion(r, {PositionKind::Float}, first, last);
+        }
     search.limitQuickChecks(kQuickChecks);
     // Half and short records hold no telling bit patterns: they are sought right beside
     // the index block, where formats keep them, before the scan of the float regions

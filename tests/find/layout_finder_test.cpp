@@ -538,6 +538,25 @@ TEST(LayoutFinder, ReadsNoPositionsFromAnotherBlocksIndices) {
     EXPECT_EQ(best->settings.vertexStart, vertices);
 }
 
+// A large float region right after a list, and the list's own records a little before it:
+// the likeliest strides of every region go before the other strides of the nearest.
+TEST(LayoutFinder, TriesEveryRegionsLikeliestStridesFirst) {
+    std::mt19937 rng(37);
+    Bytes file;
+    junk(file, 500, rng);
+    const Mesh mesh = grid(15);
+    const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
+    for (const auto& v : mesh.positions) {
+        for (float c : v) putFloat(file, c, false);
+        putFloat(file, 0.5f, false);
+        putFloat(file, 0.25f, false);
+    }
+    junk(file, 1900, rng);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    putPositions(file, jittered(grid(100)));
+    EXPECT_EQ(bestLayoutAt(file, indices, vertices).fvfSize, 20);
+}
+
 // CAD tools write rounding results like 1e-33 where they meant 0, the first vertex
 // among them; such a block is still positions.
 TEST(LayoutFinder, TakesRoundingNoiseNearZeroForPositions) {
