@@ -325,7 +325,15 @@ struct Steps {
 void trimLeadingLeaps(const Stream& s, std::uint64_t& first, std::uint64_t last) {
     if (last - first < 16) return;
     const Steps steps(s, first, last);
-    for (std::uint64_t n = 0; n < kExtendLimit && steps.leapsAtStart(first); ++n) ++first;
+    // No block starts on a restart marker or a segment too short for a face: a marker
+    // among its first three values is the data before read on too.
+    const auto readOn = [&] {
+        return s.isMarker(s.at(first)) || s.isMarker(s.at(first + 1)) || s.isMarker(s.at(first + 2)) ||
+               steps.leapsAtStart(first) || steps.leapsOften(first, true);
+    };
+    // The run was grown by up to kExtendLimit values, and its first chunk may hold some
+    // of the data before too.
+    for (std::uint64_t n = 0; n < kExtendLimit + kChunk && last - first > 16 && readOn(); ++n) ++first;
 }
 
 // A strip starts and ends on a whole triangle, and its values stay near the ones before:

@@ -339,15 +339,20 @@ TEST(LayoutFinder, FindsWhereStripsEndAndHalfBlocksApart) {
         // float; the restart case is about its indices, so its positions open the file.
         if (!restart) junk(file, 200, rng);
         const std::uint32_t vertices = putPositions(file, big);
-        if (restart)
+        // Text reads as values in range, stepping close now and then where letters repeat;
+        // a restart marker in it a little before the strip is no segment of the strip.
+        const std::string text = "Lorem ipsum dolor sit amet, sed do eiusmod tempor incididunt ut labore";
+        if (restart) {
             junk(file, 96, rng);
-        else
+            file.insert(file.end(), text.begin(), text.end());
+            put(file, 0xffff, 2, false);
+            file.insert(file.end(), text.begin(), text.begin() + 20);
+        } else {
             file.resize(file.size() + 96, 0);
+        }
         const std::uint32_t indices = static_cast<std::uint32_t>(file.size());
         const std::vector<std::uint32_t> strip = gridStrip(212, restart);
         for (std::uint32_t v : strip) put(file, v, 2, false);
-        // Text reads as values in range, stepping close now and then where letters repeat.
-        const std::string text = "Lorem ipsum dolor sit amet, sed do eiusmod tempor incididunt ut labore";
         if (restart) file.insert(file.end(), text.begin(), text.end());
         junk(file, 300, rng);
         const LayoutSettings s = bestLayoutAt(file, indices, vertices);
