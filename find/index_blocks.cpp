@@ -20,7 +20,7 @@ constexpr std::uint64_t kExtendLimit = 48;    // elements a run may grow by at e
 constexpr std::size_t kIsolatedTail = 2;  // faces sharing no edge that end a list read on
 constexpr std::uint64_t kEdgeValues = 2 * kChunk;  // elements at a run's ends checked for outside data
 constexpr std::uint64_t kRestartWindow = 96;  // values that must stay low after a restart
-constexpr std::uint64_t kLeapWindow = 8;  // steps at a strip's end looked at together
+constexpr std::uint64_t kLeapWindow = 8;  // steps at a block's end looked at together
 constexpr unsigned kOftenLeaps = 3;       // leaps among them that end it
 constexpr std::uint64_t kSampleFaces = 1000;  // faces a layout guess is judged on
 constexpr double kSimplerPreference = 0.01;
@@ -306,11 +306,17 @@ struct Steps {
         if (s.isMarker(a) || s.isMarker(b)) return 0;
         return a > b ? a - b : b - a;
     }
-    bool leapsAtStart(std::uint64_t j) const { return jump(j + 1) > limit || jump(j + 2) > limit; }
-    bool leapsAtEnd(std::uint64_t j) const { return jump(j - 1) > limit || jump(j - 2) > limit; }
-    // Other data read on leaps at most steps, and now and then steps close by chance
-    // (text repeats its letters): several leaps among the few steps after j (or before
-    // it) end a block too.
+    // Whether the values from j on (before j) are the data beside a block read on: one of
+    // the first two steps leaps, or several of the first few do. Such data leaps at most
+    // steps and now and then steps close by chance (text repeats its letters).
+    bool leapsAtStart(std::uint64_t j) const {
+        return jump(j + 1) > limit || jump(j + 2) > limit || leapsOften(j, true);
+    }
+    bool leapsAtEnd(std::uint64_t j) const {
+        return jump(j - 1) > limit || jump(j - 2) > limit || leapsOften(j, false);
+    }
+
+private:
     bool leapsOften(std::uint64_t j, bool after) const {
         unsigned leaps = 0;
         for (std::uint64_t k = 1; k <= kLeapWindow; ++k) leaps += jump(after ? j + k : j - k) > limit;
@@ -329,7 +335,7 @@ void trimLeadingLeaps(const Stream& s, std::uint64_t& first, std::uint64_t last)
     // among its first three values is the data before read on too.
     const auto readOn = [&] {
         return s.isMarker(s.at(first)) || s.isMarker(s.at(first + 1)) || s.isMarker(s.at(first + 2)) ||
-               steps.leapsAtStart(first) || steps.leapsOften(first, true);
+               steps.leapsAtStart(first);
     };
     // The run was grown by up to kExtendLimit values, and its first chunk may hold some
     // of the data before too.
@@ -348,10 +354,8 @@ void trimStripEnds(const Stream& s, std::uint64_t& first, std::uint64_t& last) {
         return a == b || b == c || a == c;
     };
     const std::uint64_t keep = std::max<std::uint64_t>(8, (last - first) / 2);
-    while (last - first > keep && (repeats(first) || steps.leapsAtStart(first) || steps.leapsOften(first, true)))
-        ++first;
-    while (last - first > keep && (repeats(last - 3) || steps.leapsAtEnd(last) || steps.leapsOften(last, false)))
-        --last;
+    while (last - first > keep && (repeats(first) || steps.leapsAtStart(first))) ++first;
+    while (last - first > keep && (repeats(last - 3) || steps.leapsAtEnd(last))) --last;
     while (last - first > keep && s.isMarker(s.at(first))) ++first;
     while (last - first > keep && s.isMarker(s.at(last - 1))) --last;
 }

@@ -75,6 +75,9 @@ constexpr double kAlike = 0.03;            // of a vertex score
 // Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
 // a mesh that large.
 bool belowScale(float v, double size) { return v != 0 && std::fabs(v) < kBelowScale * size; }
+bool anyBelowScale(const std::array<float, 3>& q, double size) {
+    return belowScale(q[0], size) || belowScale(q[1], size) || belowScale(q[2], size);
+}
 
 // The values are bounded where this is called, so the plain sum of squares neither
 // overflows nor needs std::hypot's care, which costs several times as much.
@@ -125,7 +128,8 @@ Reading readingOf(const Vec3& p, PositionKind kind) {
 std::array<float, 3> arr(const Vec3& p) { return {p.x, p.y, p.z}; }
 
 // The smallest and largest value of each axis.
-std::pair<std::array<float, 3>, std::array<float, 3>> boxOf(std::span<const std::array<float, 3>> points) {
+using Box = std::pair<std::array<float, 3>, std::array<float, 3>>;
+Box boxOf(std::span<const std::array<float, 3>> points) {
     std::array<float, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
     for (const auto& q : points)
         for (int a = 0; a < 3; ++a) {
@@ -133,6 +137,11 @@ std::pair<std::array<float, 3>, std::array<float, 3>> boxOf(std::span<const std:
             hi[a] = std::max(hi[a], q[a]);
         }
     return {lo, hi};
+}
+
+double diagonalOf(const Box& box) {
+    const auto& [lo, hi] = box;
+    return norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
 }
 
 struct PositionChoice {
@@ -678,20 +687,23 @@ private:
         choice.vertexScore = choice.measures.vertexScore;
         if (choice.vertexScore == 0) return choice;
         if (endsStrayed([&](std::uint32_t id) { return choice.positions[id]; })) choice.vertexScore *= kStrayEnd;
-        if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions)) choice.vertexScore *= kStrayEnd;
+        const Box box = boxOf(choice.positions);
+        const double diagonal = diagonalOf(box);
+        if (kind == PositionKind::Float && onlyEndsNearZero(choice.positions, diagonal)) choice.vertexScore *= kStrayEnd;
         // A mesh's coordinates lie at its scale, bar some rounding noise near zero: many
         // far below it are integers or other data read as halves or floats.
-        if (const double below = belowScaleShare(choice.positions); below > kNoiseShare) choice.vertexScore *= 1 - below;
+        if (const double below = belowScaleShare(choice.positions, diagonal); below > kNoiseShare)
+            choice.vertexScore *= 1 - below;
         if (kind == PositionKind::Float && stride == 12)
             choice.vertexScore *= std::pow(kStrayEnd, coordinatesBeside(choice));
-        choice.goesOn = blockGoesOn(choice);
+        choice.goesOn = blockGoesOn(choice, box);
         choice.vertexScore *= std::pow(kStrayEnd, std::popcount(static_cast<unsigned>(choice.goesOn)));
         // Positions read across a normal (the last coordinates and the normal's first)
         // still make a surface, squashed: a true position never shares bytes with one.
         if (kind == PositionKind::Float)
             for (std::uint32_t o = 4; o < 12; o += 4)
                 if (looksLikeNormals(choice, o)) choice.vertexScore *= 0.5;
-        if (looksLikeUvs(choice.positions)) choice.vertexScore *= kFlatUnitSquare;
+        if (looksLikeUvs(box)) choice.vertexScore *= kFlatUnitSquare;
         return choice;
     }
 
@@ -718,13 +730,11 @@ private:
     // Whether the only positions read near zero, or with a coordinate far below the
     // mesh's scale, are the first or the last: rounding noise lies among the vertices, a
     // word from beside the block (an index read as a float) at its end.
-    static bool onlyEndsNearZero(std::span<const std::array<float, 3>> points) {
-        const auto [lo, hi] = boxOf(points);
-        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+    static bool onlyEndsNearZero(std::span<const std::array<float, 3>> points, double diagonal) {
         const auto nearZero = [&](std::size_t i) {
             const auto& q = points[i];
-            if (readingOf(Vec3{q[0], q[1], q[2]}, PositionKind::Float) == Reading::NearZero) return true;
-            return std::any_of(q.begin(), q.end(), [&](float v) { return belowScale(v, diagonal); });
+            return readingOf(Vec3{q[0], q[1], q[2]}, PositionKind::Float) == Reading::NearZero ||
+                   anyBelowScale(q, diagonal);
         };
         if (points.size() < 3 || !(nearZero(0) || nearZero(points.size() - 1))) return false;
         for (std::size_t i = 1; i + 1 < points.size(); ++i)
@@ -733,19 +743,16 @@ private:
     }
 
     // The share of points with a coordinate far below the mesh's scale.
-    static double belowScaleShare(std::span<const std::array<float, 3>> points) {
-        const auto [lo, hi] = boxOf(points);
-        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
-        const auto below = std::count_if(points.begin(), points.end(), [&](const std::array<float, 3>& q) {
-            return belowScale(q[0], diagonal) || belowScale(q[1], diagonal) || belowScale(q[2], diagonal);
-        });
+    static double belowScaleShare(std::span<const std::array<float, 3>> points, double diagonal) {
+        const auto below = std::count_if(points.begin(), points.end(),
+                                         [&](const std::array<float, 3>& q) { return anyBelowScale(q, diagonal); });
         return points.empty() ? 0 : static_cast<double>(below) / static_cast<double>(points.size());
     }
 
     // Points about the unit square on two axes, the third one value: UVs in records with a
     // word beside them, whose unwrap reads as a flat mesh without a fold.
-    static bool looksLikeUvs(std::span<const std::array<float, 3>> points) {
-        const auto [lo, hi] = boxOf(points);
+    static bool looksLikeUvs(const Box& box) {
+        const auto& [lo, hi] = box;
         int square = 0, flat = 0;
         for (int a = 0; a < 3; ++a) {
             flat += lo[a] == hi[a];
@@ -759,12 +766,11 @@ private:
     // beside it, the true one the other data around the block. Inside the box is not
     // enough; other floats beside a large mesh fall in its box too, but seldom within a
     // few edges of a vertex.
-    int blockGoesOn(const PositionChoice& c) const {
+    int blockGoesOn(const PositionChoice& c, const Box& box) const {
         // Not a structured binding: clang before 16 cannot capture one in the lambda below.
-        const auto box = boxOf(c.positions);
         const auto& lo = box.first;
         const auto& hi = box.second;
-        const double diagonal = norm3(double{hi[0]} - lo[0], double{hi[1]} - lo[1], double{hi[2]} - lo[2]);
+        const double diagonal = diagonalOf(box);
         const double near = kOnSurfaceEdges * c.measures.medianEdgeToDiagonal * diagonal;
         const auto inside = [&](std::uint64_t at) {
             if (at + positionSize(c.kind) > model_.size()) return false;
@@ -774,7 +780,7 @@ private:
             // it falls.
             if (readingOf(read, c.kind) == Reading::Wrong || (read.x == 0 && read.y == 0 && read.z == 0)) return false;
             const auto q = arr(read);
-            if (std::any_of(q.begin(), q.end(), [&](float v) { return belowScale(v, diagonal); })) return false;
+            if (anyBelowScale(q, diagonal)) return false;
             for (int a = 0; a < 3; ++a)
                 if (!(q[a] >= lo[a] && q[a] <= hi[a])) return false;
             return std::any_of(c.positions.begin(), c.positions.end(), [&](const std::array<float, 3>& v) {

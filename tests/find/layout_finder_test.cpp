@@ -148,8 +148,9 @@ IndexBlock resolvedList(const Faces& faces, int indexSize, std::mt19937& rng,
 // step a row at a time, which a sample of its steps taken a multiple of six values apart
 // never sees. A list with a zero word after each face, between zero padding: the padding
 // and a gap word read with the next face as 0, 1, 2 are no block of their own, and the
-// last face's gap, cut with the zeros after it, keeps its face. Quads near the top of the range end as the triangles do, and quads
-// after zero padding begin where their first corners do, not in the zeros.
+// last face's gap, cut with the zeros after it, keeps its face. Quads near the top of the
+// range end as the triangles do, and quads after zero padding begin where their first
+// corners do, not in the zeros.
 TEST(LayoutFinder, ResolvesBothEndsOfLargeLists) {
     std::mt19937 rng(41);
     constexpr std::uint32_t kHigh = 60000;  // the first vertex the lists near the top name
@@ -213,6 +214,16 @@ TEST(LayoutFinder, TellsBackToBackBlocksApart) {
     }
 }
 
+// A unit normal for each vertex, packed little-endian floats, as formats write a block of
+// normals before the positions.
+void putNormals(Bytes& file, const Mesh& mesh) {
+    for (const auto& v : mesh.positions) {
+        const float n[3] = {std::sin(v[0]), 1.0f, std::cos(v[2])};
+        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        for (float c : n) putFloat(file, c / length, false);
+    }
+}
+
 // Blocks as glTF buffers hold them: each mesh's normals, then its positions, back to back
 // after other float data, the UVs of the second mesh after both, then the two index lists.
 TEST(LayoutFinder, FindsBlocksWrittenBackToBackAfterOtherFloats) {
@@ -226,11 +237,7 @@ TEST(LayoutFinder, FindsBlocksWrittenBackToBackAfterOtherFloats) {
     std::uint32_t positions[2] = {};
     int which = 0;
     for (const Mesh* m : {&a, &b}) {
-        for (const auto& v : m->positions) {
-            const float n[3] = {std::sin(v[0]), 1.0f, std::cos(v[2])};
-            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-            for (float c : n) putFloat(file, c / length, false);
-        }
+        putNormals(file, *m);
         positions[which++] = static_cast<std::uint32_t>(file.size());
         for (const auto& v : m->positions)
             for (float c : v) putFloat(file, c, false);
@@ -461,11 +468,7 @@ TEST(LayoutFinder, FindsTheStrideOfRecordsAtTheEndOfALargerRegion) {
     std::mt19937 rng(29);
     Bytes file;
     junk(file, 100, rng);
-    for (const auto& v : grid(90).positions) {
-        const float n[3] = {std::sin(v[0]), 1.0f, std::cos(v[2])};
-        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        for (float c : n) putFloat(file, c / length, false);
-    }
+    putNormals(file, grid(90));
     const Mesh mesh = jittered(grid(30));
     const std::uint32_t vertices = static_cast<std::uint32_t>(file.size());
     for (const auto& v : mesh.positions) {
