@@ -1127,9 +1127,14 @@ private:
         if (quick && !quickUvs(kind, divisor, s, stride)) return;
         const double score = uvScoreOf(p, uvBlockReader(kind, divisor, s, stride)) * (counted ? kCounted : 1);
         if (score < kUvAccept) return;
-        if (unseen || score > best.score + 0.02)
-            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, stride == pairSize(kind) ? 0 : stride, divisor,
-                    score, counted};
+        const std::uint32_t blockStride = stride == pairSize(kind) ? 0 : stride;
+        // A start a few pairs off reads the same UVs shifted, nearly as well: it is the
+        // first found of the scans that go outward from the streams, so the other starts
+        // of one reading need only do better, other readings clearly better.
+        const bool sameReading = best.location == UvLocation::SeparateBlock && best.format == format &&
+                                 best.divisor == divisor && best.blockStride == blockStride;
+        if (unseen || score > best.score + (sameReading ? 0 : 0.02))
+            best = {UvLocation::SeparateBlock, format, kNoUvInRecord, s, blockStride, divisor, score, counted};
     }
 
     // Formats often write a block's record count right before it, in 16 or 32 bits.

@@ -441,6 +441,25 @@ TEST(LayoutFinder, FindsUvBlocksApartFromTheirPositions) {
     EXPECT_EQ(s.uvBlockSize, 12);
 }
 
+// The regular UVs of a grid read a pair or two early are the same grid of UVs again,
+// bar a row's end: the zero padding before them must not start the block.
+TEST(LayoutFinder, StartsAUvBlockAfterThePaddingBeforeIt) {
+    std::mt19937 rng(29);
+    constexpr int n = 24;
+    Mesh mesh = jittered(grid(n));
+    for (std::size_t i = 0; i < mesh.positions.size(); ++i) mesh.positions[i][1] += 0.3f * std::sin(i * 4.1f);
+    Bytes file;
+    junk(file, 300, rng);
+    const std::uint32_t vertices = putPositions(file, mesh);
+    file.resize(file.size() + 10, 0);
+    const std::uint32_t uvs = static_cast<std::uint32_t>(file.size());
+    for (int i = 0; i < n * n; ++i)
+        for (float c : {static_cast<float>(i % n) / n, static_cast<float>(i / n) / n}) put(file, toHalf(c), 2, false);
+    junk(file, 90, rng);
+    const std::uint32_t indices = putTriangles(file, mesh, false);
+    EXPECT_EQ(bestLayoutAt(file, indices, vertices).uvBlockStart, uvs);
+}
+
 // A regular grid read a whole record or more off is the same grid again, short of a row's
 // end; with other floats before and after its records, the records themselves tell
 // where the block starts.
