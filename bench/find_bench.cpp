@@ -59,11 +59,13 @@ Bytes mixedFile(std::size_t size) {
     return out;
 }
 
-void runFinder(benchmark::State& state, std::size_t size) {
+void runFinder(benchmark::State& state, std::size_t size, std::uint64_t minTriangles = 8) {
     const Bytes file = mixedFile(size);
     std::size_t found = 0;
+    nimbrel::FindOptions options;
+    options.minTriangles = minTriangles;
     for (auto _ : state) {
-        const auto candidates = nimbrel::findLayouts(file, nimbrel::FindOptions{});
+        const auto candidates = nimbrel::findLayouts(file, options);
         found = candidates.size();
         benchmark::DoNotOptimize(candidates.data());
     }
@@ -73,9 +75,12 @@ void runFinder(benchmark::State& state, std::size_t size) {
 
 void BM_FindMixed127MB(benchmark::State& state) { runFinder(state, 127000000); }
 void BM_FindMixed1MB(benchmark::State& state) { runFinder(state, 1000000); }
+// Meshes of a few faces asked for too: the scan for them over every stream.
+void BM_FindMixed127MBSmallMeshes(benchmark::State& state) { runFinder(state, 127000000, 2); }
 
 BENCHMARK(BM_FindMixed127MB)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_FindMixed1MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindMixed127MBSmallMeshes)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "find/byte_lanes.h"
 #include "find/mesh_measures.h"
@@ -821,22 +822,190 @@ void scanRecordStream(std::span<const std::uint8_t> model, std::uint64_t from, s
     }
 }
 
+// The blocks scan(width, bigEndian, blocks) finds in one of the kRecordStreams, with the
+// width and byte order as compile-time constants.
+template <class Scan>
+std::vector<IndexBlock> scanStream(int stream, Scan&& scan) {
+    std::vector<IndexBlock> blocks;
+    using Narrow = std::integral_constant<std::uint8_t, 2>;
+    using Wide = std::integral_constant<std::uint8_t, 4>;
+    switch (stream) {
+        case 0: scan(Narrow{}, std::false_type{}, blocks); break;
+        case 1: scan(Narrow{}, std::true_type{}, blocks); break;
+        case 2: scan(Wide{}, std::false_type{}, blocks); break;
+        case 3: scan(Wide{}, std::true_type{}, blocks); break;
+        default: break;
+    }
+    return blocks;
+}
+
 }  // namespace
 
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                                         std::uint64_t minTriangles,
                                         std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
                                         const std::atomic<bool>* cancel, int stream) {
-    std::vector<IndexBlock> blocks;
     to = std::min<std::uint64_t>(to, model.size());
-    switch (stream) {
-        case 0: scanRecordStream<2, false>(model, from, to, minTriangles, skip, cancel, blocks); break;
-        case 1: scanRecordStream<2, true>(model, from, to, minTriangles, skip, cancel, blocks); break;
-        case 2: scanRecordStream<4, false>(model, from, to, minTriangles, skip, cancel, blocks); break;
-        case 3: scanRecordStream<4, true>(model, from, to, minTriangles, skip, cancel, blocks); break;
-        default: break;
+    return scanStream(stream, [&](auto width, auto bigEndian, std::vector<IndexBlock>& blocks) {
+        scanRecordStream<width(), bigEndian()>(model, from, to, minTriangles, skip, cancel, blocks);
+    });
+}
+
+namespace {
+
+constexpr std::uint32_t kSmallVertices = 256;  // a small block names fewer
+constexpr std::uint64_t kSmallWindow = 256;    // small values in a row that small blocks lie among
+constexpr std::size_t kSmallPerWindow = 64;
+constexpr std::size_t kSmallBlocks = 1024;  // per stream and part
+constexpr std::size_t kSmallWindows = 4096;  // per stream and part: files of small integers hold many
+
+using Triangle = std::array<std::uint32_t, 3>;
+
+// How many of the first faces hold together: no corner twice, no face twice, and no edge
+// twice the same way round, which would put two faces on one side of it.
+std::size_t coherentFaces(std::span<const Triangle> faces) {
+    std::vector<std::uint64_t> edges;
+    std::vector<Triangle> seen;
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        const Triangle& t = faces[i];
+        if (hasRepeatedCorner(t)) return i;
+        Triangle sorted = t;
+        std::sort(sorted.begin(), sorted.end());
+        if (std::find(seen.begin(), seen.end(), sorted) != seen.end()) return i;
+        for (int e = 0; e < 3; ++e) {
+            const std::uint64_t edge = std::uint64_t{t[e]} << 32 | t[(e + 1) % 3];
+            if (std::find(edges.begin(), edges.end(), edge) != edges.end()) return i;
+        }
+        for (int e = 0; e < 3; ++e) edges.push_back(std::uint64_t{t[e]} << 32 | t[(e + 1) % 3]);
+        seen.push_back(sorted);
     }
-    return blocks;
+    return faces.size();
+}
+
+struct SmallPiece {
+    std::uint64_t begin = 0;  // element
+    std::uint64_t count = 0;  // values
+    IndexTopology topology = IndexTopology::List;
+    std::vector<Triangle> triangles;
+};
+
+// The longest coherent list and strip from element j of [j, end), where shorter than a
+// small block: a list's faces at its ends that share no edge are the data beside it, a
+// face alone inside makes no surface.
+void piecesFrom(const Stream& s, std::uint64_t j, std::uint64_t end, std::vector<SmallPiece>& out) {
+    std::vector<Triangle> faces;
+    for (std::uint64_t k = j; k + 3 <= end && faces.size() < kSmallBlockFaces; k += 3)
+        faces.push_back({s.at(k), s.at(k + 1), s.at(k + 2)});
+    faces.resize(coherentFaces(faces));
+    if (faces.size() >= kSmallBlockFaces) faces.clear();
+    std::size_t lead = 0;
+    while (lead < faces.size() && !sharesAnEdge(faces, lead)) ++lead;
+    while (faces.size() > lead && !sharesAnEdge(faces, faces.size() - 1)) faces.pop_back();
+    faces.erase(faces.begin(), faces.begin() + static_cast<std::ptrdiff_t>(lead));
+    bool alone = false;
+    for (std::size_t i = 0; i < faces.size() && !alone; ++i) alone = !sharesAnEdge(faces, i);
+    if (!alone && faces.size() >= 2) out.push_back({j + 3 * lead, 3 * faces.size(), IndexTopology::List, faces});
+
+    std::vector<Triangle> strip;
+    bool forward = true;
+    for (std::uint64_t k = j; k + 3 <= end && strip.size() < kSmallBlockFaces; ++k, forward = !forward) {
+        const std::uint32_t a = s.at(k), b = s.at(k + 1), c = s.at(k + 2);
+        strip.push_back({a, forward ? b : c, forward ? c : b});
+    }
+    strip.resize(coherentFaces(strip));
+    if (strip.size() >= 2 && strip.size() < kSmallBlockFaces)
+        out.push_back({j, strip.size() + 2, IndexTopology::Strip, strip});
+}
+
+// One index width and byte order of the small block scan, compiled for each: it looks at
+// every fourth value of every stream.
+template <std::uint8_t size, bool bigEndian>
+void scanSmallStream(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                     std::uint64_t minTriangles, std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                     const std::atomic<bool>* cancel, std::vector<IndexBlock>& blocks) {
+    const auto skipped = [&](std::uint64_t begin, std::uint64_t end) {
+        const auto after = std::upper_bound(skip.begin(), skip.end(), std::pair{end, std::uint64_t{0}});
+        return after != skip.begin() && std::prev(after)->second > begin;
+    };
+    for (std::uint64_t first = 0; first < size; ++first) {
+        const Stream s{model, size, bigEndian, first};
+        std::size_t windows = 0;
+        const std::uint64_t least = from > first ? (from - first + size - 1) / size : 0;
+        const auto small = [&](std::uint64_t k) {
+            return s.has(k) && load<size, bigEndian>(model.data() + first + k * size) < kSmallVertices;
+        };
+        // A stretch of four or more values holds a multiple of four: the others are looked
+        // at only around one that is small.
+        for (std::uint64_t j = (least + 3) / 4 * 4;
+             s.has(j) && first + j * size < to && windows < kSmallWindows && blocks.size() < kSmallBlocks; j += 4) {
+            if ((j & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+            if (!small(j)) continue;
+            // No further back than a stretch may reach, nor further on than the part where
+            // it is already too long: the neighbouring parts see the rest.
+            std::uint64_t begin = j, end = j;
+            while (begin > 0 && j - begin <= kSmallWindow && small(begin - 1)) --begin;
+            while (small(end) && (end - begin <= kSmallWindow || first + end * size < to)) ++end;
+            j = (end + 3) / 4 * 4 - 4;
+            // A stretch that began before from is the part before's.
+            if (begin < least || end - begin < 4 || end - begin > kSmallWindow) continue;
+            ++windows;
+            std::vector<SmallPiece> pieces;
+            for (std::uint64_t k = begin; k + 3 <= end; ++k) piecesFrom(s, k, end, pieces);
+            // The most faces first; of pieces with as many, the first.
+            std::stable_sort(pieces.begin(), pieces.end(), [](const SmallPiece& a, const SmallPiece& b) {
+                return a.triangles.size() > b.triangles.size();
+            });
+            // Which of them is the mesh only its vertices tell (a strip of a mesh's points folds
+            // its faces back): each goes on, bar the tail of a longer one read the same way.
+            struct Taken {
+                std::uint64_t begin, end;
+                IndexTopology topology;
+            };
+            std::vector<Taken> taken;
+            for (SmallPiece& piece : pieces) {
+                if (taken.size() >= kSmallPerWindow) break;
+                if (piece.triangles.size() < std::max<std::uint64_t>(minTriangles, 2)) continue;
+                const std::uint64_t b = first + piece.begin * size, e = b + piece.count * size;
+                if (skipped(b, e) || b > UINT32_MAX) continue;
+                if (std::any_of(taken.begin(), taken.end(), [&](const Taken& t) {
+                        return t.topology == piece.topology && t.begin <= b && e <= t.end;
+                    }))
+                    continue;
+                IndexBlock block;
+                block.start = static_cast<std::uint32_t>(b);
+                block.count = static_cast<std::uint32_t>(piece.count);
+                block.indexSize = size;
+                block.bigEndian = bigEndian;
+                block.topology = piece.topology;
+                block.triangles = std::move(piece.triangles);
+                measureIndices(block.triangles, block.measures);
+                block.minIndex = block.measures.minIndex;
+                block.maxIndex = block.measures.maxIndex;
+                // A small mesh names nearly every vertex of its range.
+                const std::uint64_t named = distinctValues(block.minIndex, block.maxIndex, 3 * block.triangles.size(),
+                                                           [&](auto&& take) {
+                                                               for (const Triangle& t : block.triangles)
+                                                                   for (std::uint32_t v : t) take(v);
+                                                           });
+                if (4 * named < 3 * (std::uint64_t{block.maxIndex} - block.minIndex + 1)) continue;
+                block.amid = {first + begin * size, first + end * size};
+                taken.push_back({b, e, piece.topology});
+                blocks.push_back(std::move(block));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<IndexBlock> scanSmallBlocks(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                        std::uint64_t minTriangles,
+                                        std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                                        const std::atomic<bool>* cancel, int stream) {
+    to = std::min<std::uint64_t>(to, model.size());
+    return scanStream(stream, [&](auto width, auto bigEndian, std::vector<IndexBlock>& blocks) {
+        scanSmallStream<width(), bigEndian()>(model, from, to, minTriangles, skip, cancel, blocks);
+    });
 }
 
 }  // namespace nimbrel

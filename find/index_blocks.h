@@ -34,7 +34,11 @@ struct IndexBlock {
     std::uint32_t maxIndex = 0;
     std::vector<std::array<std::uint32_t, 3>> triangles;
     CandidateMeasures measures;  ///< the index part filled
+    /// A small block's stretch of small values around it (other data of the mesh, such as
+    /// points and lines), beside which its vertices lie; empty for other blocks.
+    std::pair<std::uint64_t, std::uint64_t> amid{};
     std::uint64_t byteEnd() const;
+    bool small() const { return amid.second > amid.first; }
 };
 
 /// The runs of every index stream that begin in [from, to); runs may reach past to.
@@ -55,6 +59,17 @@ std::vector<IndexBlock> resolveRun(std::span<const std::uint8_t> model, const In
 /// stream is one of the kRecordStreams: 16-bit little, big endian, 32-bit little, big.
 constexpr int kRecordStreams = 4;
 std::vector<IndexBlock> scanFaceRecords(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
+                                        std::uint64_t minTriangles,
+                                        std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
+                                        const std::atomic<bool>* cancel, int stream);
+
+/// Blocks of fewer than kSmallBlockFaces faces that the stream scan misses: shorter than
+/// its chunks, or among other small values (a mesh's points and lines). Each is the longest
+/// stretch from its start whose faces hold together as one surface. Headers and small
+/// integers hold many such stretches, so they are sought only for meshes that small.
+/// No block starts inside skip (disjoint, in file order); stream as for scanFaceRecords.
+constexpr std::uint64_t kSmallBlockFaces = 8;
+std::vector<IndexBlock> scanSmallBlocks(std::span<const std::uint8_t> model, std::uint64_t from, std::uint64_t to,
                                         std::uint64_t minTriangles,
                                         std::span<const std::pair<std::uint64_t, std::uint64_t>> skip,
                                         const std::atomic<bool>* cancel, int stream);

@@ -150,12 +150,9 @@ bool sameIndices(const IndexBlock& a, const IndexBlock& b) {
     return overlapOf(a.start, a.byteEnd(), b.start, b.byteEnd()) > 0;
 }
 
-// The byte ranges of the clear index blocks, joined into disjoint ranges in file order
-// for a binary search.
-std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::vector<IndexBlock>& blocks) {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-    for (const IndexBlock& b : blocks)
-        if (b.measures.indexScore >= kClearIndexScore) ranges.emplace_back(b.start, b.byteEnd());
+// Byte ranges joined into disjoint ones in file order, for a binary search.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> joinedRanges(
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges) {
     std::sort(ranges.begin(), ranges.end());
     std::vector<std::pair<std::uint64_t, std::uint64_t>> joined;
     for (const auto& r : ranges) {
@@ -165,6 +162,15 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::
             joined.push_back(r);
     }
     return joined;
+}
+
+// The byte ranges of the clear index blocks; a small block is too unsure to rule bytes
+// out for the others.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> clearIndexBytes(const std::vector<IndexBlock>& blocks) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
+    for (const IndexBlock& b : blocks)
+        if (b.measures.indexScore >= kClearIndexScore && !b.small()) ranges.emplace_back(b.start, b.byteEnd());
+    return joinedRanges(std::move(ranges));
 }
 
 // A run well inside a far longer run of the same width, read at another byte phase or in
@@ -273,6 +279,49 @@ void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLa
     }
 }
 
+// A small block's folded faces are cut off once its vertices are known, so it may end
+// up below the least asked for. The stretches of a small mesh's values read another way
+// (a fan's list read from a face later, its points as a strip) make some of its faces
+// again, over the same vertices: a block whose faces another small block's best reading
+// holds too, and more, is a piece of that mesh.
+void dropPiecesOfSmallMeshes(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found,
+                             std::uint64_t minTriangles) {
+    std::vector<std::size_t> small;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (!blocks[i].small()) continue;
+        for (std::size_t k = found[i].found.size(); k-- > 0;)
+            if (found[i].found[k].triangles < minTriangles) dropReadings(found[i], k, k + 1);
+        if (!found[i].found.empty()) small.push_back(i);
+    }
+    const auto facesOf = [&](std::size_t i) {
+        const LayoutCandidate& c = found[i].found.front();
+        std::vector<std::array<std::uint32_t, 3>> faces;
+        // The reading's faces as sets of corners, named by vertex position in the file.
+        for (auto t : blocks[i].triangles) {
+            if (faces.size() == c.triangles) break;
+            std::sort(t.begin(), t.end());
+            faces.push_back(t);
+        }
+        std::sort(faces.begin(), faces.end());
+        return faces;
+    };
+    std::vector<std::size_t> pieces;
+    for (std::size_t i : small)
+        for (std::size_t j : small) {
+            if (i == j) continue;
+            const LayoutSettings& a = found[i].found.front().settings;
+            const LayoutSettings& b = found[j].found.front().settings;
+            if (a.vertexStart != b.vertexStart || a.fvfSize != b.fvfSize || a.bigEndian != b.bigEndian) continue;
+            const auto mine = facesOf(i), theirs = facesOf(j);
+            const bool more = theirs.size() > mine.size() || (theirs.size() == mine.size() && j < i);
+            if (more && std::includes(theirs.begin(), theirs.end(), mine.begin(), mine.end())) {
+                pieces.push_back(i);
+                break;
+            }
+        }
+    for (std::size_t i : pieces) dropReadings(found[i], 0, found[i].found.size());
+}
+
 }  // namespace
 
 std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, const FindOptions& options) {
@@ -341,6 +390,24 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
             if (!again) blocks.push_back(block);
         }
     partRecords.clear();
+    // Meshes smaller than the stream scan sees, where asked for, outside the larger blocks
+    // found. Of so few faces the scans read the same bytes many ways (a strip of mostly
+    // repeated values, a width that halves the floats beside it): the small blocks' stricter
+    // reading alone holds there.
+    if (options.minTriangles < kSmallBlockFaces) {
+        std::erase_if(blocks, [](const IndexBlock& b) { return b.triangles.size() < kSmallBlockFaces; });
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> foundBytes;
+        for (const IndexBlock& b : blocks) foundBytes.emplace_back(b.start, b.byteEnd());
+        foundBytes = joinedRanges(std::move(foundBytes));
+        std::vector<std::vector<IndexBlock>> small(parts * kRecordStreams);
+        runParallel(small.size(), threads, options, 0.4, 0.0, [&](std::size_t task) {
+            const auto [from, to] = partOf(task / kRecordStreams);
+            small[task] = scanSmallBlocks(model, from, to, options.minTriangles, foundBytes, options.cancel,
+                                          static_cast<int>(task % kRecordStreams));
+        });
+        for (auto& part : small)
+            for (auto& block : part) blocks.push_back(std::move(block));
+    }
     // The most promising blocks first, and never more than a bounded number.
     std::stable_sort(blocks.begin(), blocks.end(), [](const IndexBlock& a, const IndexBlock& b) {
         return a.measures.indexScore * std::sqrt(double(a.triangles.size())) >
@@ -350,7 +417,8 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
     // byte order or record size): its vertex search would cost much and find nothing true.
     std::vector<IndexBlock> kept;
     for (IndexBlock& b : blocks) {
-        const bool inside = std::any_of(kept.begin(), kept.end(), [&](const IndexBlock& k) {
+        // Which of a few overlapping small blocks is a mesh only their vertices tell.
+        const bool inside = !b.small() && std::any_of(kept.begin(), kept.end(), [&](const IndexBlock& k) {
             const std::uint64_t overlap = overlapOf(b.start, b.byteEnd(), k.start, k.byteEnd());
             // The same values read the same way are one list, however well a piece of it
             // scores on its own.
@@ -379,6 +447,7 @@ std::vector<LayoutCandidate> findLayouts(std::span<const std::uint8_t> model, co
         found[i] = layoutsForBlock(model, blocks[i], regions[blocks[i].bigEndian ? 1 : 0], indexBytes,
                                    kAlternativesPerBlock, options.cancel);
     });
+    dropPiecesOfSmallMeshes(blocks, found, options.minTriangles);
     shareNoPositions(blocks, found);
     dropUvsOfOtherMeshes(blocks, found);
     std::vector<LayoutCandidate> all;

@@ -25,6 +25,18 @@ inline bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) {
     return t[0] == t[1] || t[1] == t[2] || t[0] == t[2];
 }
 
+/// Whether faces[i] has two corners in common with another of faces: a small mesh's faces
+/// each do, where faces of other data read as indices mostly lie alone.
+inline bool sharesAnEdge(std::span<const std::array<std::uint32_t, 3>> faces, std::size_t i) {
+    for (std::size_t j = 0; j < faces.size(); ++j) {
+        if (j == i) continue;
+        int common = 0;
+        for (std::uint32_t a : faces[i]) common += faces[j][0] == a || faces[j][1] == a || faces[j][2] == a;
+        if (common >= 2) return true;
+    }
+    return false;
+}
+
 /// How many distinct values forEach(f) hands to f: count values in all, each in [lo, hi].
 /// A bitmap where the range allows it, as it does for indices: a sort of them cost more
 /// than all the rest of an index measure.

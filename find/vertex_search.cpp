@@ -70,6 +70,9 @@ constexpr double kNoiseShare = 0.1;        // of the positions: more such coordi
 constexpr double kFarther = 1e-3;          // of a reading's score lost each time its distance doubles
 constexpr double kCounted = 1.04;          // for each block whose record count stands right before it
 constexpr std::uint64_t kSmallPart = 256;  // vertices
+constexpr std::uint64_t kSmallGap = 16;              // bytes between a small block's streams
+constexpr std::size_t kSmallQuickChecks = 1u << 16;  // sampled decodes of a small block
+constexpr double kFoldedBack = -0.9;  // cosine between neighbouring faces' normals
 constexpr double kAlike = 0.03;            // of a vertex score
 
 // Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
@@ -470,6 +473,95 @@ public:
     std::uint64_t used() const { return used_; }
     // The sampled decodes the searches until the next call may take in all.
     void limitQuickChecks(std::size_t limit) { quickLimit_ = limit; }
+
+    // A small block's few faces fit some reading of almost any float data, so its vertex
+    // block must show it is one: packed whole floats beside the small values around the
+    // block (a writer puts a small mesh's streams together, maybe with its normals or UVs
+    // between), and exactly as many as the block names, with no float right before them,
+    // nor right after but for as many normals. A zero coordinate next to those values
+    // reads as one of them: the block may reach a record into them.
+    void scanSmall() {
+        constexpr std::uint64_t kPacked = 12;
+        const auto [begin, end] = block_.amid;
+        const std::uint64_t vertices = std::uint64_t{block_.maxIndex} + 1;
+        const std::uint64_t below = std::uint64_t{block_.minIndex} * kPacked;
+        const std::uint64_t bytes = vertices * kPacked;
+        const std::uint64_t slack = kPacked + kSmallGap;
+        quickLimit_ = kSmallQuickChecks;
+        std::vector<std::uint64_t> starts;
+        // Vertex 0 from lo to hi.
+        const auto add = [&](std::uint64_t lo, std::uint64_t hi) {
+            for (std::uint64_t at = lo; at <= hi; ++at)
+                if (at + bytes <= model_.size() && exactBlock(at, bytes)) starts.push_back(at + below);
+        };
+        // Blocks that end about apart before where the values begin, and blocks that
+        // start about apart after where they end.
+        for (std::uint64_t apart : {std::uint64_t{0}, 8 * vertices, 12 * vertices, 20 * vertices}) {
+            if (begin + slack >= bytes + apart)
+                add(begin > bytes + apart + slack ? begin - bytes - apart - slack : 0, begin + slack - bytes - apart);
+            add(end + apart > slack ? end + apart - slack : 0, end + apart + slack);
+        }
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        judgeStarts(PositionKind::Float, kPacked, starts);
+        std::erase_if(choices_, [](const PositionChoice& c) { return c.kind != PositionKind::Float; });
+    }
+
+    bool exactBlock(std::uint64_t at, std::uint64_t bytes) const {
+        for (std::uint64_t o = at; o < at + bytes; o += 4) {
+            const std::uint32_t bits = bytes_.u32(o);
+            if ((bits & 0x7FFFFFFF) != 0 && !plausibleFloatBits(bits)) return false;
+        }
+        return !floatsGoOn(at - 4, -4) && (unitVectorsAt(at + bytes, bytes / 12) || !floatsGoOn(at + bytes, 4));
+    }
+
+    // Whether float data goes on from the word at o the way step goes: zeros of up to a
+    // record are its coordinates too where a float comes after them.
+    bool floatsGoOn(std::uint64_t o, int step) const {
+        for (int k = 0; k < 3; ++k, o += static_cast<std::uint64_t>(static_cast<std::int64_t>(step))) {
+            if (model_.size() < 4 || o > model_.size() - 4) return false;
+            const std::uint32_t bits = bytes_.u32(o);
+            if ((bits & 0x7FFFFFFF) != 0) return plausibleFloatBits(bits);
+        }
+        return false;
+    }
+
+    // Whether count normals start at at.
+    bool unitVectorsAt(std::uint64_t at, std::uint64_t count) const {
+        if (at + 12 * count > model_.size()) return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const Vec3 v = positionAt(bytes_, at + 12 * i, PositionKind::Float, true);
+            if (!(std::fabs(norm3(v.x, v.y, v.z) - 1) < 0.01)) return false;
+        }
+        return true;
+    }
+
+    // How many of the block's first faces its likeliest reading lays out without folding
+    // one back onto a neighbour: a small mesh never does, the values after it read on do.
+    std::size_t unfoldedFaces() const {
+        const auto& t = block_.triangles;
+        if (choices_.empty()) return t.size();
+        const auto& at = choices_.front().positions;
+        const auto normal = [&](const std::array<std::uint32_t, 3>& f) {
+            const auto& a = at[f[0] - block_.minIndex];
+            const auto& b = at[f[1] - block_.minIndex];
+            const auto& c = at[f[2] - block_.minIndex];
+            const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+            const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+            return std::array<double, 3>{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                                         u[0] * v[1] - u[1] * v[0]};
+        };
+        for (std::size_t i = 1; i < t.size(); ++i)
+            for (std::size_t j = 0; j < i; ++j) {
+                int common = 0;
+                for (std::uint32_t v : t[i]) common += std::find(t[j].begin(), t[j].end(), v) != t[j].end();
+                if (common < 2) continue;
+                const auto n = normal(t[i]), m = normal(t[j]);
+                const double dot = n[0] * m[0] + n[1] * m[1] + n[2] * m[2];
+                if (dot < kFoldedBack * norm3(n[0], n[1], n[2]) * norm3(m[0], m[1], m[2])) return i;
+            }
+        return t.size();
+    }
 
     // A regular mesh (a grid, a ring) read a few records off scores nearly as high as the
     // true reading, which the search may never have tried: the best reading is moved a
@@ -1557,6 +1649,23 @@ BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlo
                              const std::atomic<bool>* cancel) {
     BlockSearch search(model, block, indexBytes, cancel);
     search.setNormalBlocks(floatRegions);
+    if (block.small()) {
+        search.scanSmall();
+        std::size_t faces = search.unfoldedFaces();
+        if (faces == block.triangles.size()) return search.candidates(keep, floatRegions);
+        IndexBlock shorter = block;
+        shorter.triangles.resize(faces);
+        // The faces left must still make one surface.
+        while (faces > 0 && !sharesAnEdge(shorter.triangles, faces - 1)) shorter.triangles.resize(--faces);
+        for (std::size_t i = 0; i < faces; ++i)
+            if (!sharesAnEdge(shorter.triangles, i)) return {};
+        if (faces < 2) return {};
+        shorter.count = static_cast<std::uint32_t>(block.topology == IndexTopology::List ? 3 * faces : faces + 2);
+        measureIndices(shorter.triangles, shorter.measures);
+        shorter.minIndex = shorter.measures.minIndex;
+        shorter.maxIndex = shorter.measures.maxIndex;
+        return layoutsForBlock(model, shorter, floatRegions, indexBytes, keep, cancel);
+    }
     // Float-looking stretches inside the index block are its own values: regions are cut
     // where the block lies.
     std::vector<VertexRegion> near;

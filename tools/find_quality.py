@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Measures the layout finder against known layouts.
 
-  find_quality.py [--cli PATH] [--corpus DIR] [--realdata DIR]
+  find_quality.py [--cli PATH] [--corpus DIR] [--realdata DIR] [--min-triangles N]
 
 Runs `nimbrel-cli find --json --top 100` over every NNN.bin of a corpus written by
 find_corpus.py (truth in NNN.json) and over the real files of docs/field_test.md (truth
@@ -180,8 +180,11 @@ def same_uvs(cand, truth):
     return all(a.get(k) == b.get(k) for k in ("location", "offset", "stride", "uv_pos", "format", "divisor"))
 
 
-def run_find(cli, path):
-    done = subprocess.run([cli, "find", path, "--json", "--top", "100"], capture_output=True, text=True)
+EXTRA = []  # more options for find, the same for every file
+
+
+def run_find(cli, path, extra=()):
+    done = subprocess.run([cli, "find", path, "--json", "--top", "100", *extra], capture_output=True, text=True)
     if done.returncode != 0:
         raise SystemExit("%s: exit %d\n%s" % (path, done.returncode, done.stderr))
     return json.loads(done.stdout)
@@ -218,7 +221,7 @@ def report(title, files, cli, label_of):
     tallies = collections.defaultdict(Tally)
     false, size = 0, 0
     for path, truths in files:
-        result = run_find(cli, path)
+        result = run_find(cli, path, EXTRA)
         false += score_file(result, truths, tallies, label_of)
         size += result["size"]
     total = Tally()
@@ -238,10 +241,13 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--cli", default=os.path.join(HERE, "..", "build", "bin", "nimbrel-cli"))
     ap.add_argument("--corpus")
+    ap.add_argument("--min-triangles", type=int, help="passed on to find")
     ap.add_argument("--realdata", default="/work/shared/realdata")
     ap.add_argument("--group", choices=["encoding", "index", "file"], default="encoding",
                     help="what a corpus line groups by")
     args = ap.parse_args()
+    if args.min_triangles is not None:
+        EXTRA[:] = ["--min-triangles", str(args.min_triangles)]
     if args.corpus:
         files = []
         for name in sorted(os.listdir(args.corpus)):

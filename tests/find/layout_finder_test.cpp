@@ -754,9 +754,81 @@ TEST(LayoutFinder, FindsNoMeshInFilesWithoutOne) {
     std::uniform_real_distribution<float> value(-100.0f, 100.0f);
     for (int i = 0; i < (1 << 16); ++i) putFloat(noise, value(rng), false);
     files.push_back({"float noise", noise});
+    // Counters beside tables of floats, as headers hold them: a table of as many points
+    // as the counter counts would be a mesh of a few faces.
+    Bytes counted;
+    for (int block = 0; block < 64; ++block) {
+        for (std::uint32_t i = 0; i < 4 + static_cast<std::uint32_t>(block % 5); ++i) put(counted, i, 2, false);
+        for (int i = 0; i < 3 * (9 + block % 7); ++i) putFloat(counted, value(rng), false);
+    }
+    files.push_back({"counters and floats", counted});
+    FindOptions small;
+    small.minTriangles = 2;
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(findLayouts(bytes, FindOptions{}).empty());
+        EXPECT_TRUE(findLayouts(bytes, small).empty());
+    }
+}
+
+// Meshes of a few faces, asked for: beside their vertices, among other small values (the
+// same vertices' points and lines), in both widths and byte orders.
+TEST(LayoutFinder, FindsMeshesOfAFewFacesWhereAskedFor) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> indices;
+        bool strip;
+        int indexSize;
+        bool bigEndian;
+        bool verticesFirst;
+        std::vector<std::uint32_t> before;  // other small values before the indices
+        bool normalsAndUvs = false;         // after the positions
+    };
+    const std::vector<std::array<float, 3>> quad{
+        {0.5f, -0.5f, 0}, {-0.5f, -0.5f, 0}, {-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}};
+    // A floor and a wall: two quads at a right angle.
+    const std::vector<std::array<float, 3>> corner{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 1}, {1, 1, 1}};
+    const Case cases[] = {
+        {"quad strip", {0, 3, 1, 2}, true, 4, false, true, {}},
+        {"quad list", {0, 1, 2, 0, 2, 3}, false, 2, true, false, {}},
+        {"quad list after its other streams", {0, 1, 2, 0, 2, 3}, false, 2, false, true, {}, true},
+        {"corner after its points and edges", {0, 1, 2, 0, 2, 3, 3, 2, 5, 3, 5, 4}, false, 2, false, false,
+         {0, 1, 2, 3, 4, 5, 0, 1, 1, 2, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto& points = c.indices.size() == 12 ? corner : quad;
+        Bytes file;
+        const auto putPoints = [&] {
+            const auto at = static_cast<std::uint32_t>(file.size());
+            for (const auto& p : points)
+                for (float v : p) putFloat(file, v, c.bigEndian);
+            for (std::size_t i = 0; c.normalsAndUvs && i < points.size(); ++i)
+                for (float v : {0.0f, 0.0f, 1.0f}) putFloat(file, v, c.bigEndian);
+            for (std::size_t i = 0; c.normalsAndUvs && i < points.size(); ++i)
+                for (float v : {points[i][0] + 0.5f, points[i][1] + 0.5f}) putFloat(file, v, c.bigEndian);
+            return at;
+        };
+        const std::uint32_t vertices = c.verticesFirst ? putPoints() : 0;
+        for (std::uint32_t v : c.before) put(file, v, c.indexSize, c.bigEndian);
+        const auto indices = static_cast<std::uint32_t>(file.size());
+        for (std::uint32_t v : c.indices) put(file, v, c.indexSize, c.bigEndian);
+        const std::uint32_t after = c.verticesFirst ? vertices : putPoints();
+        FindOptions small;
+        small.minTriangles = 2;
+        const auto found = findLayouts(file, small);
+        ASSERT_FALSE(found.empty());
+        for (const auto& other : found) EXPECT_EQ(other.settings.faceIndexStart, indices);
+        const LayoutSettings& s = found.front().settings;
+        EXPECT_EQ(s.faceIndexStart, indices);
+        EXPECT_EQ(s.faceIndexCnt, c.indices.size());
+        EXPECT_EQ(s.indexSize, c.indexSize);
+        EXPECT_EQ(s.stripMode, c.strip);
+        EXPECT_EQ(s.bigEndian, c.bigEndian);
+        EXPECT_EQ(s.vertexStart, after);
+        EXPECT_EQ(s.vertsCnt, points.size());
+        EXPECT_EQ(found.front().uvLocation, c.normalsAndUvs ? UvLocation::SeparateBlock : UvLocation::None);
+        EXPECT_TRUE(findLayouts(file, FindOptions{}).empty());
     }
 }
 
@@ -825,6 +897,7 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
         const char* file;
         std::uint32_t indexStart, vertexStart, vertsCnt;
         std::uint8_t fvf;
+        bool fewFaces = false;  // found where meshes of a few faces are asked for
     };
     const Known known[] = {{"duck.bin", 0x12be0, 0x7074, 2399, 12},        {"duck_be.bin", 0x12be0, 0x7074, 2399, 12},
                            {"duck_fvf32.bin", 0, 0x62b8, 2399, 32},          {"milktruck.bin", 0x16858, 0x5ae0, 1856, 12},
@@ -836,7 +909,10 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
                            {"engine.bin", 0x1591b0, 0x38a6c, 43, 12},       {"engine.bin", 0x15f0d2, 0x4a118, 96, 12},
                            {"engine.bin", 0x1b4e00, 0x144864, 143, 12},     {"engine.bin", 0x1892ee, 0xc0798, 192, 12},
                            {"engine.bin", 0x15de24, 0x46e48, 340, 12},      {"boxes.3ds", 0x953, 0x68d, 32, 12},
-                           {"boxes.3ds", 0x17db, 0x1515, 32, 12},           {"boxes.3ds", 0x22c1, 0x1ffb, 32, 12}};
+                           {"boxes.3ds", 0x17db, 0x1515, 32, 12},           {"boxes.3ds", 0x22c1, 0x1ffb, 32, 12},
+                           {"strip_u32.bin", 0x30, 0, 4, 12, true},
+                           {"primitive_modes.bin", 0x42, 0x84, 7, 12, true},
+                           {"primitive_modes.bin", 0x66, 0x84, 7, 12, true}};
     std::map<std::string, std::vector<LayoutCandidate>> scanned;
     for (const Known& k : known) {
         SCOPED_TRACE(k.file);
@@ -844,12 +920,15 @@ TEST(LayoutFinder, RanksTheKnownLayoutOfRealFilesFirst) {
         // A scan of a file of megabytes takes minutes under the sanitizers.
         if (std::filesystem::file_size(folder / k.file) > (1u << 20)) continue;
 #endif
-        if (!scanned.count(k.file)) {
+        const std::string key = std::string(k.file) + (k.fewFaces ? " few" : "");
+        if (!scanned.count(key)) {
             std::ifstream in(folder / k.file, std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(in)), {});
-            scanned[k.file] = findLayouts(bytes, FindOptions{});
+            FindOptions options;
+            if (k.fewFaces) options.minTriangles = 2;
+            scanned[key] = findLayouts(bytes, options);
         }
-        const auto& found = scanned[k.file];
+        const auto& found = scanned[key];
         const LayoutCandidate* best = nullptr;
         for (const auto& c : found)
             if (c.settings.faceIndexStart == k.indexStart && (!best || c.score > best->score)) best = &c;

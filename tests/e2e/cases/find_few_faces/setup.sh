@@ -1,0 +1,1 @@
+python3 "$CASE_DIR/make_model.py" model.bin
