@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "find/index_blocks.h"
 #include "find/vertex_search.h"
@@ -286,40 +288,34 @@ void shareNoPositions(const std::vector<IndexBlock>& blocks, std::vector<BlockLa
 // holds too, and more, is a piece of that mesh.
 void dropPiecesOfSmallMeshes(const std::vector<IndexBlock>& blocks, std::vector<BlockLayouts>& found,
                              std::uint64_t minTriangles) {
-    std::vector<std::size_t> small;
+    // The best reading's faces of each small block as sorted sets of corners, by the
+    // vertices they are read from.
+    using Faces = std::vector<std::array<std::uint32_t, 3>>;
+    std::map<std::tuple<std::uint32_t, std::uint8_t, bool>, std::vector<std::pair<std::size_t, Faces>>> byVertices;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (!blocks[i].small()) continue;
         for (std::size_t k = found[i].found.size(); k-- > 0;)
             if (found[i].found[k].triangles < minTriangles) dropReadings(found[i], k, k + 1);
-        if (!found[i].found.empty()) small.push_back(i);
-    }
-    const auto facesOf = [&](std::size_t i) {
+        if (found[i].found.empty()) continue;
         const LayoutCandidate& c = found[i].found.front();
-        std::vector<std::array<std::uint32_t, 3>> faces;
-        // The reading's faces as sets of corners, named by vertex position in the file.
+        Faces faces;
         for (auto t : blocks[i].triangles) {
             if (faces.size() == c.triangles) break;
             std::sort(t.begin(), t.end());
             faces.push_back(t);
         }
         std::sort(faces.begin(), faces.end());
-        return faces;
-    };
-    std::vector<std::size_t> pieces;
-    for (std::size_t i : small)
-        for (std::size_t j : small) {
-            if (i == j) continue;
-            const LayoutSettings& a = found[i].found.front().settings;
-            const LayoutSettings& b = found[j].found.front().settings;
-            if (a.vertexStart != b.vertexStart || a.fvfSize != b.fvfSize || a.bigEndian != b.bigEndian) continue;
-            const auto mine = facesOf(i), theirs = facesOf(j);
-            const bool more = theirs.size() > mine.size() || (theirs.size() == mine.size() && j < i);
-            if (more && std::includes(theirs.begin(), theirs.end(), mine.begin(), mine.end())) {
-                pieces.push_back(i);
-                break;
+        byVertices[{c.settings.vertexStart, c.settings.fvfSize, c.settings.bigEndian}].emplace_back(i, std::move(faces));
+    }
+    for (const auto& [key, group] : byVertices)
+        for (const auto& [i, mine] : group)
+            for (const auto& [j, theirs] : group) {
+                const bool more = theirs.size() > mine.size() || (theirs.size() == mine.size() && j < i);
+                if (more && std::includes(theirs.begin(), theirs.end(), mine.begin(), mine.end())) {
+                    dropReadings(found[i], 0, found[i].found.size());
+                    break;
+                }
             }
-        }
-    for (std::size_t i : pieces) dropReadings(found[i], 0, found[i].found.size());
 }
 
 }  // namespace
