@@ -902,9 +902,8 @@ void piecesFrom(const Stream& s, std::uint64_t j, std::uint64_t end, std::vector
     while (lead < faces.size() && !sharesAnEdge(faces, lead)) ++lead;
     while (faces.size() > lead && !sharesAnEdge(faces, faces.size() - 1)) faces.pop_back();
     faces.erase(faces.begin(), faces.begin() + static_cast<std::ptrdiff_t>(lead));
-    bool alone = false;
-    for (std::size_t i = 0; i < faces.size() && !alone; ++i) alone = !sharesAnEdge(faces, i);
-    if (!alone && faces.size() >= 2) out.push_back({j + 3 * lead, 3 * faces.size(), IndexTopology::List, faces});
+    if (faces.size() >= 2 && eachSharesAnEdge(faces))
+        out.push_back({j + 3 * lead, 3 * faces.size(), IndexTopology::List, faces});
 
     std::vector<Triangle> strip;
     bool forward = true;

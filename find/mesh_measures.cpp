@@ -233,13 +233,13 @@ std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32
     return pairs;
 }
 
-int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
-           const std::array<float, 3>& b) {
+double foldCosine(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
+                  const std::array<float, 3>& b) {
     const auto e = minus(q, p);
     auto sa = minus(a, p);
     auto sb = minus(b, p);
     const double ee = e[0] * e[0] + e[1] * e[1] + e[2] * e[2];
-    if (!(ee > 0) || !std::isfinite(ee)) return -1;
+    if (!(ee > 0) || !std::isfinite(ee)) return NAN;
     // The parts of the two corners square to the edge: the faces' directions from it.
     const double ka = (sa[0] * e[0] + sa[1] * e[1] + sa[2] * e[2]) / ee;
     const double kb = (sb[0] * e[0] + sb[1] * e[1] + sb[2] * e[2]) / ee;
@@ -249,8 +249,15 @@ int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const s
     }
     const double la = length(sa), lb = length(sb);
     // A sliver's side is rounding noise (the ring of a sphere's pole, a seam).
-    if (!(la > kSliver * std::sqrt(ee)) || !(lb > kSliver * std::sqrt(ee))) return -1;
-    return (sa[0] * sb[0] + sa[1] * sb[1] + sa[2] * sb[2]) / (la * lb) >= kFoldedCosine ? 1 : 0;
+    if (!(la > kSliver * std::sqrt(ee)) || !(lb > kSliver * std::sqrt(ee))) return NAN;
+    return (sa[0] * sb[0] + sa[1] * sb[1] + sa[2] * sb[2]) / (la * lb);
+}
+
+int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
+           const std::array<float, 3>& b) {
+    const double cosine = foldCosine(p, q, a, b);
+    if (std::isnan(cosine)) return -1;
+    return cosine >= kFoldedCosine ? 1 : 0;
 }
 
 std::array<double, 2> uvSides(const std::array<float, 2>& p, const std::array<float, 2>& q,

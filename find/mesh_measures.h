@@ -25,16 +25,27 @@ inline bool hasRepeatedCorner(const std::array<std::uint32_t, 3>& t) {
     return t[0] == t[1] || t[1] == t[2] || t[0] == t[2];
 }
 
+/// How many corners of a the face b names too.
+inline int commonCorners(const std::array<std::uint32_t, 3>& a, const std::array<std::uint32_t, 3>& b) {
+    int common = 0;
+    for (std::uint32_t v : a) common += b[0] == v || b[1] == v || b[2] == v;
+    return common;
+}
+
 /// Whether faces[i] has two corners in common with another of faces: a small mesh's faces
 /// each do, where faces of other data read as indices mostly lie alone.
 inline bool sharesAnEdge(std::span<const std::array<std::uint32_t, 3>> faces, std::size_t i) {
-    for (std::size_t j = 0; j < faces.size(); ++j) {
-        if (j == i) continue;
-        int common = 0;
-        for (std::uint32_t a : faces[i]) common += faces[j][0] == a || faces[j][1] == a || faces[j][2] == a;
-        if (common >= 2) return true;
-    }
+    for (std::size_t j = 0; j < faces.size(); ++j)
+        if (j != i && commonCorners(faces[i], faces[j]) >= 2) return true;
     return false;
+}
+
+/// Whether every one of faces shares an edge with another: they make one surface, or
+/// several.
+inline bool eachSharesAnEdge(std::span<const std::array<std::uint32_t, 3>> faces) {
+    for (std::size_t i = 0; i < faces.size(); ++i)
+        if (!sharesAnEdge(faces, i)) return false;
+    return true;
 }
 
 /// How many distinct values forEach(f) hands to f: count values in all, each in [lo, hi].
@@ -73,8 +84,14 @@ struct NeighbourPair {
 /// triangles of one patch close together, so that window holds most of its neighbours.
 std::vector<NeighbourPair> neighbourPairs(std::span<const std::array<std::uint32_t, 3>> triangles);
 
-/// Whether the two faces of a neighbour pair (shared edge p-q, corners a and b across it)
-/// fold onto each other: 1, or open out: 0; -1 where a face has no area.
+/// The cosine of the angle between the two faces of a neighbour pair (shared edge p-q,
+/// corners a and b across it), seen along the edge: -1 where they lie flat, 1 where one
+/// lies folded back onto the other; NaN where a face has no area.
+double foldCosine(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
+                  const std::array<float, 3>& b);
+
+/// Whether the two faces of a neighbour pair fold onto each other: 1, or open out: 0; -1
+/// where a face has no area.
 int foldOf(const std::array<float, 3>& p, const std::array<float, 3>& q, const std::array<float, 3>& a,
            const std::array<float, 3>& b);
 

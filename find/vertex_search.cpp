@@ -71,8 +71,7 @@ constexpr double kFarther = 1e-3;          // of a reading's score lost each tim
 constexpr double kCounted = 1.04;          // for each block whose record count stands right before it
 constexpr std::uint64_t kSmallPart = 256;  // vertices
 constexpr std::uint64_t kSmallGap = 16;              // bytes between a small block's streams
-constexpr std::size_t kSmallQuickChecks = 1u << 16;  // sampled decodes of a small block
-constexpr double kFoldedBack = -0.9;  // cosine between neighbouring faces' normals
+constexpr double kFoldedBack = 0.9;  // fold cosine of neighbouring faces, one back on the other
 constexpr double kAlike = 0.03;            // of a vertex score
 
 // Whether v is a nonzero value far below size: an integer or noise, never a coordinate of
@@ -487,7 +486,6 @@ public:
         const std::uint64_t below = std::uint64_t{block_.minIndex} * kPacked;
         const std::uint64_t bytes = vertices * kPacked;
         const std::uint64_t slack = kPacked + kSmallGap;
-        quickLimit_ = kSmallQuickChecks;
         std::vector<std::uint64_t> starts;
         // Vertex 0 from lo to hi.
         const auto add = [&](std::uint64_t lo, std::uint64_t hi) {
@@ -504,7 +502,6 @@ public:
         std::sort(starts.begin(), starts.end());
         starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
         judgeStarts(PositionKind::Float, kPacked, starts);
-        std::erase_if(choices_, [](const PositionChoice& c) { return c.kind != PositionKind::Float; });
     }
 
     bool exactBlock(std::uint64_t at, std::uint64_t bytes) const {
@@ -541,24 +538,22 @@ public:
     std::size_t unfoldedFaces() const {
         const auto& t = block_.triangles;
         if (choices_.empty()) return t.size();
-        const auto& at = choices_.front().positions;
-        const auto normal = [&](const std::array<std::uint32_t, 3>& f) {
-            const auto& a = at[f[0] - block_.minIndex];
-            const auto& b = at[f[1] - block_.minIndex];
-            const auto& c = at[f[2] - block_.minIndex];
-            const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-            const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-            return std::array<double, 3>{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
-                                         u[0] * v[1] - u[1] * v[0]};
+        const auto at = [&](std::uint32_t v) { return choices_.front().positions[v - block_.minIndex]; };
+        // The corner of f that g does not name.
+        const auto across = [](const std::array<std::uint32_t, 3>& f, const std::array<std::uint32_t, 3>& g) {
+            for (std::uint32_t v : f)
+                if (g[0] != v && g[1] != v && g[2] != v) return v;
+            return f[0];
         };
         for (std::size_t i = 1; i < t.size(); ++i)
             for (std::size_t j = 0; j < i; ++j) {
-                int common = 0;
-                for (std::uint32_t v : t[i]) common += std::find(t[j].begin(), t[j].end(), v) != t[j].end();
-                if (common < 2) continue;
-                const auto n = normal(t[i]), m = normal(t[j]);
-                const double dot = n[0] * m[0] + n[1] * m[1] + n[2] * m[2];
-                if (dot < kFoldedBack * norm3(n[0], n[1], n[2]) * norm3(m[0], m[1], m[2])) return i;
+                if (commonCorners(t[i], t[j]) != 2) continue;
+                const std::uint32_t a = across(t[i], t[j]), b = across(t[j], t[i]);
+                std::array<std::uint32_t, 2> edge{};
+                std::size_t n = 0;
+                for (std::uint32_t v : t[i])
+                    if (v != a) edge[n++] = v;
+                if (foldCosine(at(edge[0]), at(edge[1]), at(a), at(b)) >= kFoldedBack) return i;
             }
         return t.size();
     }
@@ -1657,9 +1652,7 @@ BlockLayouts layoutsForBlock(std::span<const std::uint8_t> model, const IndexBlo
         shorter.triangles.resize(faces);
         // The faces left must still make one surface.
         while (faces > 0 && !sharesAnEdge(shorter.triangles, faces - 1)) shorter.triangles.resize(--faces);
-        for (std::size_t i = 0; i < faces; ++i)
-            if (!sharesAnEdge(shorter.triangles, i)) return {};
-        if (faces < 2) return {};
+        if (faces < 2 || !eachSharesAnEdge(shorter.triangles)) return {};
         shorter.count = static_cast<std::uint32_t>(block.topology == IndexTopology::List ? 3 * faces : faces + 2);
         measureIndices(shorter.triangles, shorter.measures);
         shorter.minIndex = shorter.measures.minIndex;
